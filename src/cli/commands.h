@@ -1,0 +1,25 @@
+#pragma once
+// Command groups of velmar-cli. Each registers its subcommands; a command
+// stores its exit status through setExitCode.
+
+#include <filesystem>
+#include <string>
+
+namespace CLI {
+class App;
+}
+
+namespace velmar::cli {
+
+void registerDataCommands(CLI::App& app);
+
+// The Velmar home: --home, else VELMAR_HOME, else ~/.local/share/velmar.
+std::filesystem::path resolveHome(const std::string& option);
+
+void setExitCode(int code);
+int exitCode();
+
+// Prints a message (UTF-8) to stderr and sets a non-zero exit status.
+void fail(const std::string& message, int code = 1);
+
+} // namespace velmar::cli

@@ -1,0 +1,90 @@
+#include "data/atomic_file.h"
+
+#include "data/sjis.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace velmar::data {
+
+namespace fs = std::filesystem;
+
+namespace {
+std::string errnoText() { return std::strerror(errno); }
+} // namespace
+
+Status writeFileAtomic(const fs::path& target, std::string_view bytes) {
+    fs::path dir = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+    std::random_device rd;
+    fs::path tmp = dir / ("." + target.filename().string() + "." + std::to_string(rd()) + ".tmp");
+    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return Error{"ファイルを書き込めません: " + target.string() + " (" + errnoText() + ")"};
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            std::string why = errnoText();
+            ::close(fd);
+            ::unlink(tmp.c_str());
+            return Error{"ファイルを書き込めません: " + target.string() + " (" + why + ")"};
+        }
+        done += static_cast<size_t>(n);
+    }
+    if (::fsync(fd) != 0 || ::close(fd) != 0) {
+        std::string why = errnoText();
+        ::unlink(tmp.c_str());
+        return Error{"ファイルを書き込めません: " + target.string() + " (" + why + ")"};
+    }
+    if (::rename(tmp.c_str(), target.c_str()) != 0) {
+        std::string why = errnoText();
+        ::unlink(tmp.c_str());
+        return Error{"ファイルを書き込めません: " + target.string() + " (" + why + ")"};
+    }
+    return okStatus();
+}
+
+std::string sjisLines(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const auto& l : lines) {
+        out += utf8ToSjis(l);
+        out += "\r\n";
+    }
+    return out;
+}
+
+Result<std::string> readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return Error{"ファイルを読み込めません: " + path.string()};
+    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad())
+        return Error{"ファイルを読み込めません: " + path.string()};
+    return data;
+}
+
+std::vector<std::string> splitLines(std::string_view c) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t i = 0; i < c.size(); ++i) {
+        if (c[i] == '\n' || c[i] == '\r') {
+            lines.emplace_back(c.substr(start, i - start));
+            if (c[i] == '\r' && i + 1 < c.size() && c[i + 1] == '\n')
+                ++i;
+            start = i + 1;
+        }
+    }
+    if (start < c.size())
+        lines.emplace_back(c.substr(start));
+    return lines;
+}
+
+} // namespace velmar::data
