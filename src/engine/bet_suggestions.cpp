@@ -194,28 +194,28 @@ TicketLists buildTicketLists(const std::array<int, 6>& marks, int pattern, bool 
                              bool trifectaFlow, int raceNo) {
     TicketLists lists;
     if (!patternHasBets(pattern)) {
-        lists.quinellaTickets.assign(1, kNoTicket);
-        lists.trioTickets.assign(1, kNoTicket);
-        lists.trifectaTickets.assign(1, kNoTicket);
+        lists.quinella.assign(1, kNoTicket);
+        lists.trio.assign(1, kNoTicket);
+        lists.trifecta.assign(1, kNoTicket);
         return lists;
     }
     const BetStructures s = betStructures(pattern, quinellaFlow, trifectaFlow);
     if (marks[0] <= 0) {
-        lists.quinellaTickets.assign(quinellaOrders(s.quinella).size(), kNoTicket);
-        lists.trioTickets.assign(trioOrders(s.trio).size(), kNoTicket);
-        lists.trifectaTickets.assign(trifectaOrders(s.trifecta).size(), kNoTicket);
+        lists.quinella.assign(quinellaOrders(s.quinella).size(), kNoTicket);
+        lists.trio.assign(trioOrders(s.trio).size(), kNoTicket);
+        lists.trifecta.assign(trifectaOrders(s.trifecta).size(), kNoTicket);
         return lists;
     }
-    lists.quinellaTickets = quinellaCodes(marks, quinellaOrders(s.quinella));
-    lists.trioTickets = trioCodes(marks, trioOrders(s.trio));
-    lists.trifectaTickets = trifectaCodes(marks, trifectaOrders(s.trifecta));
+    lists.quinella = quinellaCodes(marks, quinellaOrders(s.quinella));
+    lists.trio = trioCodes(marks, trioOrders(s.trio));
+    lists.trifecta = trifectaCodes(marks, trifectaOrders(s.trifecta));
     if (!isTrifectaRace(raceNo))
-        std::fill(lists.trifectaTickets.begin(), lists.trifectaTickets.end(), kNoTicket);
+        std::fill(lists.trifecta.begin(), lists.trifecta.end(), kNoTicket);
     return lists;
 }
 
 bool hasTickets(const TicketLists& lists) {
-    return !lists.quinellaTickets.empty() && lists.quinellaTickets.front() != kNoTicket;
+    return !lists.quinella.empty() && lists.quinella.front() != kNoTicket;
 }
 
 BetPanel betPanel(const std::array<int, 6>& marks, int pattern, bool quinellaFlow,
@@ -223,7 +223,9 @@ BetPanel betPanel(const std::array<int, 6>& marks, int pattern, bool quinellaFlo
     BetPanel panel;
     if (marks[0] <= 0 || !patternHasBets(pattern))
         return panel;
-    panel.visible = true;
+    panel.shown = true;
+    panel.quinella.visible = true;
+    panel.trio.visible = true;
     const BetStructures s = betStructures(pattern, quinellaFlow, trifectaFlow);
     // Counts in the titles are the tickets actually listed (fewer with fewer runners).
     const auto nQuinella = quinellaCodes(marks, quinellaOrders(s.quinella)).size();
@@ -233,18 +235,18 @@ BetPanel betPanel(const std::array<int, 6>& marks, int pattern, bool quinellaFlo
 
     switch (s.quinella) {
     case BetStructure::Flow:
-        panel.lblKai0 = countTitle("馬連(流し)", nQuinella);
-        panel.lblKai1 = " 軸　⇒" + m1;
-        panel.lblKai2 = "相手⇒" + joinMarks(marks, 2, 6, "・");
+        panel.quinella.title = countTitle("馬連(流し)", nQuinella);
+        panel.quinella.line1 = " 軸　⇒" + m1;
+        panel.quinella.line2 = "相手⇒" + joinMarks(marks, 2, 6, "・");
         break;
     case BetStructure::Formation:
-        panel.lblKai0 = countTitle("馬連(ﾌｫｰﾒｰｼｮﾝ)", nQuinella);
-        panel.lblKai1 = " 軸　⇒" + joinMarks(marks, 1, 2, "・");
-        panel.lblKai2 = "相手⇒" + joinMarks(marks, 1, 6, "・");
+        panel.quinella.title = countTitle("馬連(ﾌｫｰﾒｰｼｮﾝ)", nQuinella);
+        panel.quinella.line1 = " 軸　⇒" + joinMarks(marks, 1, 2, "・");
+        panel.quinella.line2 = "相手⇒" + joinMarks(marks, 1, 6, "・");
         break;
     case BetStructure::Box:
-        panel.lblKai0 = countTitle("馬連(ボックス)", nQuinella);
-        panel.lblKai1 = joinMarks(marks, 1, 4, "－");
+        panel.quinella.title = countTitle("馬連(ボックス)", nQuinella);
+        panel.quinella.line1 = joinMarks(marks, 1, 4, "－");
         break;
     case BetStructure::None:
         break;
@@ -252,18 +254,18 @@ BetPanel betPanel(const std::array<int, 6>& marks, int pattern, bool quinellaFlo
 
     switch (s.trio) {
     case BetStructure::Flow:
-        panel.lblKai5 = countTitle("3連複(流し)", nTrio);
-        panel.lblKai6 = " 軸　⇒" + m1;
-        panel.lblKai7 = "相手⇒" + joinMarks(marks, 2, 6, "・");
+        panel.trio.title = countTitle("3連複(流し)", nTrio);
+        panel.trio.line1 = " 軸　⇒" + m1;
+        panel.trio.line2 = "相手⇒" + joinMarks(marks, 2, 6, "・");
         break;
     case BetStructure::Formation:
-        panel.lblKai5 = countTitle("3連複(ﾌｫｰﾒｰｼｮﾝ)", nTrio);
-        panel.lblKai6 = " 1頭目　⇒" + joinMarks(marks, 1, 2, "･");
-        panel.lblKai7 = "2･3頭目⇒" + joinMarks(marks, 1, 6, "･");
+        panel.trio.title = countTitle("3連複(ﾌｫｰﾒｰｼｮﾝ)", nTrio);
+        panel.trio.line1 = " 1頭目　⇒" + joinMarks(marks, 1, 2, "･");
+        panel.trio.line2 = "2･3頭目⇒" + joinMarks(marks, 1, 6, "･");
         break;
     case BetStructure::Box:
-        panel.lblKai5 = countTitle("3連複(ボックス)", nTrio);
-        panel.lblKai6 = joinMarks(marks, 1, 4, "－");
+        panel.trio.title = countTitle("3連複(ボックス)", nTrio);
+        panel.trio.line1 = joinMarks(marks, 1, 4, "－");
         break;
     case BetStructure::None:
         break;
@@ -271,28 +273,28 @@ BetPanel betPanel(const std::array<int, 6>& marks, int pattern, bool quinellaFlo
 
     switch (s.trifecta) {
     case BetStructure::Flow:
-        panel.lblKai10 = countTitle("3連単(1着軸流し)", nTrifecta);
-        panel.lblKai11 = " 軸　⇒" + m1;
-        panel.lblKai12 = "相手⇒" + joinMarks(marks, 2, 6, "・");
+        panel.trifecta.title = countTitle("3連単(1着軸流し)", nTrifecta);
+        panel.trifecta.line1 = " 軸　⇒" + m1;
+        panel.trifecta.line2 = "相手⇒" + joinMarks(marks, 2, 6, "・");
         break;
     case BetStructure::Formation:
-        panel.lblKai10 = countTitle("3連単(ﾌｫｰﾒｰｼｮﾝ)", nTrifecta);
-        panel.lblKai11 = " 1着　⇒" + joinMarks(marks, 1, 2, "・");
-        panel.lblKai12 = "2・3着⇒" + joinMarks(marks, 1, 6, "・");
+        panel.trifecta.title = countTitle("3連単(ﾌｫｰﾒｰｼｮﾝ)", nTrifecta);
+        panel.trifecta.line1 = " 1着　⇒" + joinMarks(marks, 1, 2, "・");
+        panel.trifecta.line2 = "2・3着⇒" + joinMarks(marks, 1, 6, "・");
         break;
     case BetStructure::Box:
-        panel.lblKai10 = countTitle("3連単(ボックス)", nTrifecta);
-        panel.lblKai11 = joinMarks(marks, 1, 4, "－");
+        panel.trifecta.title = countTitle("3連単(ボックス)", nTrifecta);
+        panel.trifecta.line1 = joinMarks(marks, 1, 4, "－");
         break;
     case BetStructure::None:
         break;
     }
 
     if (pattern == 4) {
-        panel.lblKai6X = 627;
-        panel.lblKai7X = 628;
+        panel.trioLine1X = 627;
+        panel.trioLine2X = 628;
     }
-    panel.trifectaVisible = isTrifectaRace(raceNo);
+    panel.trifecta.visible = isTrifectaRace(raceNo);
     return panel;
 }
 

@@ -39,10 +39,12 @@ struct BetStructures {
 // formation. 4 大穴: formations. Any other pattern: None for all three.
 BetStructures betStructures(int pattern, bool quinellaFlow, bool trifectaFlow);
 
+// Ticket lists of a race (quinellaTickets, trioTickets, trifectaTickets).
 struct TicketLists {
-    std::vector<std::string> quinellaTickets;
-    std::vector<std::string> trioTickets;
-    std::vector<std::string> trifectaTickets;
+    std::vector<std::string> quinella; // quinellaTickets (馬連)
+    std::vector<std::string> trio;     // trioTickets (3連複)
+    std::vector<std::string> trifecta; // trifectaTickets (3連単)
+    bool operator==(const TicketLists&) const = default;
 };
 
 // The three ticket lists in their fixed order of mark positions.
@@ -58,19 +60,24 @@ TicketLists buildTicketLists(const std::array<int, 6>& marks, int pattern, bool 
 // a real ticket).
 bool hasTickets(const TicketLists& lists);
 
+// One bet type of the bet panel: the title label and its two line labels.
+struct BetPanelGroup {
+    std::string title;
+    std::string line1;
+    std::string line2;
+    bool visible = false;
+    bool operator==(const BetPanelGroup&) const = default;
+};
+
 // Texts and layout of the bet panel of the main window.
 struct BetPanel {
-    bool visible = false; // false: the whole panel is hidden (no bets)
-    // Quinella title, line 1, line 2.
-    std::string lblKai0, lblKai1, lblKai2;
-    // Trio title, line 1, line 2.
-    std::string lblKai5, lblKai6, lblKai7;
-    // Trifecta title, line 1, line 2 (set even when hidden).
-    std::string lblKai10, lblKai11, lblKai12;
-    // x positions (pixels) of the two trio line labels: 627/628 in 大穴, else 631.
-    int lblKai6X = 631;
-    int lblKai7X = 631;
-    bool trifectaVisible = false; // isTrifectaRace
+    bool shown = false;     // false: the whole panel is hidden (no bets)
+    BetPanelGroup quinella; // lblKai0 (title), lblKai1, lblKai2
+    BetPanelGroup trio;     // lblKai5, lblKai6, lblKai7
+    BetPanelGroup trifecta; // lblKai10, lblKai11, lblKai12; texts set even when hidden
+    int trioLine1X = 631;   // x of lblKai6 / lblKai7: 627 / 628 in pattern 大穴
+    int trioLine2X = 631;
+    bool operator==(const BetPanel&) const = default;
 };
 
 // The bet panel for a race; hidden when M1 is 0 or the pattern is outside 1..4.

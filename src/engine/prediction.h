@@ -6,6 +6,7 @@
 
 #include "data/race_day.h"
 #include "data/result.h"
+#include "engine/bet_suggestions.h"
 #include "engine/history_row.h"
 
 #include <array>
@@ -123,33 +124,7 @@ struct HtmlGrid {
 // standardValues[v][r][g]: v = 0 first value, 1 second value; row r, group g.
 using StandardValues = std::array<std::array<std::array<std::string, 4>, 4>, 2>;
 
-// Ticket codes: six ASCII digits, "000000" = no ticket. Filled by the bet
-// suggestion functions.
-struct TicketLists {
-    std::vector<std::string> quinella; // quinellaTickets (馬連)
-    std::vector<std::string> trio;     // trioTickets (3連複)
-    std::vector<std::string> trifecta; // trifectaTickets (3連単)
-    bool operator==(const TicketLists&) const = default;
-};
-
-// One bet type of the panel: the title label and its two line labels.
-struct BetPanelGroup {
-    std::string title;
-    std::string line1;
-    std::string line2;
-    bool visible = false;
-    bool operator==(const BetPanelGroup&) const = default;
-};
-
-struct BetPanel {
-    bool shown = false;
-    BetPanelGroup quinella; // lblKai0..2
-    BetPanelGroup trio;     // lblKai5..7
-    BetPanelGroup trifecta; // lblKai10..12
-    int trioLine1X = 631;   // 627 / 628 in pattern 大穴
-    int trioLine2X = 631;
-    bool operator==(const BetPanel&) const = default;
-};
+// TicketLists and BetPanel: see bet_suggestions.h.
 
 struct Prediction {
     int raceIndex = -1; // k
