@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,7 +17,9 @@ namespace velmar::data {
 namespace fs = std::filesystem;
 
 namespace {
-std::string errnoText() { return std::strerror(errno); }
+std::string errnoText() {
+    return std::strerror(errno);
+}
 } // namespace
 
 Status writeFileAtomic(const fs::path& target, std::string_view bytes) {
@@ -62,11 +65,20 @@ std::string sjisLines(const std::vector<std::string>& lines) {
 }
 
 Result<std::string> readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    // Plain stdio: a stream would throw on a directory, and reading through
+    // istreambuf_iterator is slow for the multi-megabyte horse file.
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
+    if (!f)
         return Error{"ファイルを読み込めません: " + path.string()};
-    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
+    std::string data;
+    std::error_code ec;
+    if (auto size = fs::file_size(path, ec); !ec)
+        data.reserve(static_cast<size_t>(size));
+    char buf[1 << 16];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0)
+        data.append(buf, n);
+    if (std::ferror(f.get()))
         return Error{"ファイルを読み込めません: " + path.string()};
     return data;
 }
