@@ -10,7 +10,14 @@ cmake --build --preset dev -j "$(nproc)"
 
 archive="${1:-$PWD/samples/hz261213.lzh}"
 home="${VELMAR_HOME:-$PWD/build/sample-home}"
-mkdir -p "$home"
+mkdir -p "$home/Data"
+
+# The standard data files ship with the program: give the home any it lacks,
+# never replacing one already there.
+for dat in samples/Data/*.dat; do
+  [ -e "$dat" ] || continue
+  [ -e "$home/Data/$(basename "$dat")" ] || cp "$dat" "$home/Data/"
+done
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x build/bin/velmar ]; then
   exec build/bin/velmar --home "$home" "$archive"
