@@ -49,13 +49,12 @@ Result<StandardData> parseStandardData(const std::vector<std::string>& lines,
     StandardData out{zeroValues(), {}};
     if (lines.size() <= 7)
         return out;
-    const size_t first = frontRunnerCount < 3 ? 1 : 5;
+    // Lines are counted from 1: rows from lines 1-4, or 5-8 with three or
+    // more front runners.
+    const size_t first = frontRunnerCount < 3 ? 0 : 4;
     for (size_t r = 0; r < 4; ++r) {
         const size_t lineNo = first + r;
-        // A file of exactly eight lines has no ninth: treat it like a bad line.
-        std::vector<std::string> f;
-        if (lineNo < lines.size())
-            f = data::splitFields(lines[lineNo], ',');
+        const std::vector<std::string> f = data::splitFields(lines[lineNo], ',');
         if (f.size() != 18) {
             out.messages.push_back(std::string(fileName) + "が不正です。処理を中止します。");
             break;
