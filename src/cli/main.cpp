@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
     CLI::App app{"Velmar コマンドライン"};
     app.require_subcommand(1);
     velmar::cli::registerDataCommands(app);
+    velmar::cli::registerExportCommands(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

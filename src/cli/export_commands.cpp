@@ -1,0 +1,149 @@
+// velmar-cli export: the files the desktop program's export commands write.
+
+#include "bets/bet_file.h"
+#include "bets/bet_text.h"
+#include "bets/day_export.h"
+#include "cli/bet_json.h"
+#include "cli/commands.h"
+#include "data/race_day.h"
+
+#include <CLI/CLI.hpp>
+
+#include <chrono>
+#include <ctime>
+#include <iostream>
+#include <memory>
+
+namespace velmar::cli {
+
+namespace fs = std::filesystem;
+
+nlohmann::json betTextJson(const engine::Prediction& prediction, const data::RaceTexts& texts) {
+    const bets::BetText text = bets::betText(prediction, texts);
+    return {{"title", text.title}, {"lines", text.lines}};
+}
+
+namespace {
+
+struct ExportArgs {
+    std::string home;
+    std::string out;
+    int race = 0;
+};
+
+// The race-day files of the home; an error when they are missing or unreadable.
+Result<data::RaceDay> loadDay(const fs::path& home) {
+    data::RaceDay day;
+    auto loaded = data::loadRaceDay(home, day);
+    if (!loaded)
+        return loaded.error();
+    if (!loaded.value() || day.raceCount == 0)
+        return Error{"レースデータがありません: " + home.string()};
+    return day;
+}
+
+engine::PredictOptions optionsFor(const fs::path& home) {
+    engine::PredictOptions options;
+    options.home = home;
+    const std::time_t t = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&t, &local);
+    options.now = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                   local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec};
+    return options;
+}
+
+fs::path outPath(const std::string& out, const std::string& defaultName) {
+    return out.empty() ? fs::path(defaultName) : fs::path(out);
+}
+
+void runDayExportCommand(bets::DayExportKind kind, const ExportArgs& args) {
+    const fs::path home = resolveHome(args.home);
+    auto day = loadDay(home);
+    if (!day) {
+        fail(day.error().message);
+        return;
+    }
+    std::string name;
+    switch (kind) {
+    case bets::DayExportKind::Index:
+        name = bets::indexFileName(*day);
+        break;
+    case bets::DayExportKind::Csv:
+        name = bets::csvFileName(*day);
+        break;
+    case bets::DayExportKind::Bulk:
+        name = bets::bulkFileName(*day);
+        break;
+    }
+    const fs::path path = outPath(args.out, name);
+    // The desktop program remembers the race it shows; the command line shows
+    // none, so race 0 stands in (the file does not depend on it).
+    auto run = bets::exportDayFile(kind, path, *day, 0, optionsFor(home));
+    if (!run) {
+        fail(run.error().message);
+        return;
+    }
+    std::cout << path.string() << std::endl;
+}
+
+void runBetFileCommand(const ExportArgs& args) {
+    const fs::path home = resolveHome(args.home);
+    auto day = loadDay(home);
+    if (!day) {
+        fail(day.error().message);
+        return;
+    }
+    if (args.race < 0 || args.race >= day->raceCount) {
+        fail("レース番号 " + std::to_string(args.race) + " はこの開催日にありません（0〜" +
+             std::to_string(day->raceCount - 1) + "）。");
+        return;
+    }
+    auto prediction = engine::predictRace(*day, args.race, optionsFor(home));
+    if (!prediction) {
+        fail(prediction.error().message);
+        return;
+    }
+    const fs::path path = outPath(args.out, bets::kBetFileName);
+    auto written = bets::writeLinesFile(path, bets::betFileLines(*day, args.race, *prediction));
+    if (!written) {
+        fail(written.error().message);
+        return;
+    }
+    std::cout << path.string() << std::endl;
+}
+
+} // namespace
+
+void registerExportCommands(CLI::App& app) {
+    CLI::App* exp = app.add_subcommand("export", "出力ファイル（外部指数・CSV・買い目）を書き出す");
+    exp->require_subcommand(1);
+
+    struct Day {
+        const char* name;
+        const char* description;
+        bets::DayExportKind kind;
+    };
+    for (const Day& d : {
+             Day{"idx", "CorvaneVantage用外部指数ファイル（全レース）", bets::DayExportKind::Index},
+             Day{"csv", "CSVファイル（全レース）", bets::DayExportKind::Csv},
+             Day{"bulk", "Brimfast!用買い目一括ファイル（全レース）", bets::DayExportKind::Bulk},
+         }) {
+        auto args = std::make_shared<ExportArgs>();
+        CLI::App* sub = exp->add_subcommand(d.name, d.description);
+        sub->add_option("--home", args->home, "Velmarのホームフォルダ");
+        sub->add_option("--out", args->out,
+                        "出力ファイル（省略時は既定の名前でカレントフォルダへ）");
+        const bets::DayExportKind kind = d.kind;
+        sub->callback([args, kind] { runDayExportCommand(kind, *args); });
+    }
+
+    auto args = std::make_shared<ExportArgs>();
+    CLI::App* kmi = exp->add_subcommand("kmi", "CorvaneVantage用買い目ファイル（1レース）");
+    kmi->add_option("--home", args->home, "Velmarのホームフォルダ");
+    kmi->add_option("--race", args->race, "レース（0から数える順番）")->required();
+    kmi->add_option("--out", args->out, "出力ファイル（省略時は kaime.kmi）");
+    kmi->callback([args] { runBetFileCommand(*args); });
+}
+
+} // namespace velmar::cli
