@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build clang clang-format libclang-rt-14-dev pkg-config
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-l10n-tools
   libarchive-dev libarchive-tools libcurl4-openssl-dev libssl-dev
-  firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils
+  firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils firebird3.0-server
   fonts-ipafont-gothic xvfb xauth poppler-utils
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
   hyperfine jlha-utils python3 openssl
