@@ -103,9 +103,12 @@ TEST(FullWidth, ConvertsAsCodePage932Does) {
 
 TEST(HistoryLine, FormsOfARow) {
     const std::vector<HistoryRow> rows = {
-        {20061126, "3.5", 2, 553, 1}, {20061126, "9.9", 9, 100, 9}, // a second row of the same date
-                                                                    // is never used
-        {20061001, "/", 18, 540, 5},  {20060901, "12.0", 7, 0, 1},  {20060801, "45.5", 12, 512, 11},
+        {20061126, "3.5", 2, 553, 1},
+        {20061126, "9.9", 9, 100, 9}, // a second row of the same date
+                                      // is never used
+        {20061001, "/", 18, 540, 5},
+        {20060901, "12.0", 7, 0, 1},
+        {20060801, "45.5", 12, 512, 11},
     };
     EXPECT_EQ(historyLine(rows, "20061126"),
               "  (55.3) <FONT COLOR=\"#FF0000\"> 1位</FONT>    (3.5) "
