@@ -13,6 +13,7 @@ namespace velmar::cli {
 
 void registerDataCommands(CLI::App& app);
 void registerExportCommands(CLI::App& app);
+void registerImportCommands(CLI::App& app);
 
 // The Velmar home: --home, else VELMAR_HOME, else ~/.local/share/velmar.
 std::filesystem::path resolveHome(const std::string& option);

@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     velmar::cli::registerDataCommands(app);
     velmar::cli::registerExportCommands(app);
+    velmar::cli::registerImportCommands(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
