@@ -9,6 +9,7 @@
 #include "data/atomic_file.h"
 #include "data/codes.h"
 #include "data/horse_line.h"
+#include "data/import.h"
 #include "data/race_day.h"
 #include "data/race_line.h"
 #include "data/sjis.h"
@@ -559,6 +560,39 @@ TEST(GenArchive, ArchivesListAndExtractToTheDayFiles) {
             ASSERT_TRUE(got) << name;
             EXPECT_EQ(*got, bytes) << name;
         }
+    }
+}
+
+TEST(GenImport, BothGenerationsImportToTheSameVd2Day) {
+    // The ".vd3" day goes through the import's forward conversion and must
+    // come out as the ".vd2" day, with nothing of the ".vd3" files left.
+    const auto vd2 = byName(raceCardFiles(defaultDay(), Generation::Vd2));
+    const auto ods = byName(oddsFiles(defaultDay(), Generation::Vd2));
+    for (Generation gen : {Generation::Vd2, Generation::Vd3}) {
+        TempDir dir;
+        auto paths = writeDayArchives(dir.path() / "archives", defaultDay(), gen);
+        ASSERT_TRUE(paths) << paths.error().message;
+        const fs::path home = dir.path() / "home";
+        fs::create_directories(home);
+        data::RaceDay day;
+        const auto result = data::importArchive(home, (*paths)[0], day);
+        ASSERT_TRUE(result.ok()) << *result.message;
+        ASSERT_TRUE(result.companion.has_value());
+        EXPECT_EQ(*result.companion, (*paths)[1]);
+        for (const auto& e : fs::directory_iterator(home))
+            EXPECT_NE(e.path().extension(), ".vd3") << e.path();
+        for (const auto& [name, bytes] : vd2) {
+            auto got = data::readFile(home / name);
+            ASSERT_TRUE(got) << name;
+            EXPECT_EQ(*got, bytes) << name;
+        }
+        auto odds = data::readFile(home / "cnx_ods.vd2");
+        ASSERT_TRUE(odds);
+        EXPECT_EQ(*odds, ods.at("cnx_ods.vd2"));
+        ASSERT_EQ(day.raceCount, static_cast<int>(defaultDay().races.size()));
+        for (int k = 0; k < day.raceCount; ++k)
+            EXPECT_EQ(data::RaceLine{day.raceLine(k)}.jpnFlag(),
+                      defaultDay().races[static_cast<size_t>(k)].jpnFlag ? "1" : "0");
     }
 }
 
