@@ -54,6 +54,10 @@ struct OrderCase {
     const char* trifecta;
 };
 
+void PrintTo(const OrderCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class TicketOrder : public ::testing::TestWithParam<OrderCase> {};
 
 TEST_P(TicketOrder, ListsFollowTheFixedOrderOfMarkPositions) {
@@ -140,6 +144,10 @@ struct ShortFieldCase {
     bool trifectaFlow;
     std::size_t quinella, trio, trifecta;
 };
+
+void PrintTo(const ShortFieldCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ShortField : public ::testing::TestWithParam<ShortFieldCase> {};
 
