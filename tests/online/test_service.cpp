@@ -32,8 +32,7 @@ TempDir::~TempDir() {
 }
 
 TestService::TestService() {
-    const char* src = std::getenv("VELMAR_SOURCE_DIR");
-    std::string script = std::string(src ? src : ".") + "/tests/online/server.py";
+    std::string script = VELMAR_ONLINE_SERVER;
     int in[2], out[2];
     if (::pipe(in) != 0 || ::pipe(out) != 0)
         throw std::runtime_error("pipe failed");
