@@ -130,8 +130,10 @@ Result<bool> changeUserOdds(Prediction& p, const data::RaceDay& day, size_t row,
     if (row >= p.grid.rows.size())
         return false;
     p.grid.rows[row].cells[kUserOddsColumn].text = userOddsCell(item);
+    // Column 6 starts out holding the R index cells: only typed ranks count
+    // as entries, so the store waits for the last runner's rank.
     const bool complete = std::all_of(p.grid.rows.begin(), p.grid.rows.end(), [](const GridRow& r) {
-        return !r.cells[kUserOddsColumn].text.empty();
+        return userOddsRankOf(r.cells[kUserOddsColumn].text) > 0;
     });
     if (!complete || p.grid.rows.empty())
         return false;

@@ -43,7 +43,7 @@ Status writeUserOdds(const std::filesystem::path& home, const data::RaceTexts& t
                      const std::vector<int32_t>& ranks);
 
 // The user chose `item` in the entry cell of grid row `row` (0-based data
-// row). Once every row has an entry the ranks go to the runners and the sort
+// row). Once every row has a typed rank the ranks go to the runners and the sort
 // table, the file is written and the bets re-evaluated; the result tells
 // whether that happened.
 Result<bool> changeUserOdds(Prediction& p, const data::RaceDay& day, size_t row,
