@@ -48,10 +48,11 @@ class CliExport : public ::testing::Test {
     void TearDown() override { fs::remove_all(home_); }
 
     CliRun cli(const std::string& args) {
+        // velmar-cli is built next to the test program.
         const char* bin = std::getenv("VELMAR_BIN_DIR");
+        const fs::path dir = bin ? fs::path(bin) : fs::read_symlink("/proc/self/exe").parent_path();
         const fs::path err = home_ / "stderr.txt";
-        const std::string cmd =
-            std::string(bin ? bin : ".") + "/velmar-cli " + args + " 2>" + err.string();
+        const std::string cmd = (dir / "velmar-cli").string() + " " + args + " 2>" + err.string();
         CliRun r;
         FILE* pipe = ::popen(cmd.c_str(), "r");
         if (!pipe)
