@@ -12,6 +12,7 @@ class App;
 namespace velmar::cli {
 
 void registerDataCommands(CLI::App& app);
+void registerEngineCommands(CLI::App& app);
 void registerExportCommands(CLI::App& app);
 void registerImportCommands(CLI::App& app);
 

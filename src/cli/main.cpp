@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
     CLI::App app{"Velmar コマンドライン"};
     app.require_subcommand(1);
     velmar::cli::registerDataCommands(app);
+    velmar::cli::registerEngineCommands(app);
     velmar::cli::registerExportCommands(app);
     velmar::cli::registerImportCommands(app);
     try {
