@@ -2,11 +2,17 @@
 // Command groups of velmar-cli. Each registers its subcommands; a command
 // stores its exit status through setExitCode.
 
+#include "data/result.h"
+
 #include <filesystem>
 #include <string>
 
 namespace CLI {
 class App;
+}
+
+namespace velmar::data {
+struct RaceDay;
 }
 
 namespace velmar::cli {
@@ -15,6 +21,13 @@ void registerDataCommands(CLI::App& app);
 void registerEngineCommands(CLI::App& app);
 void registerExportCommands(CLI::App& app);
 void registerImportCommands(CLI::App& app);
+// gapdata, history, and "export gapkmi" (register after the export group).
+void registerHistoryCommands(CLI::App& app);
+
+// The import's gap-data step: creates the day's gap data and history rows
+// into gapFile (nothing when the odds are of another day).
+Status createGapDataForImport(const std::filesystem::path& home,
+                              const std::filesystem::path& gapFile, const data::RaceDay& day);
 
 // The Velmar home: --home, else VELMAR_HOME, else ~/.local/share/velmar.
 std::filesystem::path resolveHome(const std::string& option);

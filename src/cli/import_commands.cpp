@@ -24,7 +24,11 @@ void runImport(const std::string& archiveOption, const std::string& homeOption) 
         return;
     }
     data::RaceDay day;
-    auto result = data::importArchive(home, std::filesystem::absolute(archiveOption), day);
+    data::ImportHooks hooks;
+    hooks.createGapData = [&home](const std::filesystem::path& gapFile, const data::RaceDay& d) {
+        return createGapDataForImport(home, gapFile, d);
+    };
+    auto result = data::importArchive(home, std::filesystem::absolute(archiveOption), day, hooks);
     if (!result.ok()) {
         fail(*result.message);
         return;

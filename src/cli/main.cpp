@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
     velmar::cli::registerEngineCommands(app);
     velmar::cli::registerExportCommands(app);
     velmar::cli::registerImportCommands(app);
+    velmar::cli::registerHistoryCommands(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
