@@ -1,0 +1,123 @@
+// velmar: the desktop program.
+//
+//   velmar [--home DIR] [ARCHIVE.lzh]
+//
+// The home is --home, else $VELMAR_HOME, else ~/.local/share/velmar. A second
+// start while Velmar runs brings the running window to the front and ends.
+
+#include "app/main_window.h"
+#include "app/single_instance.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QStandardPaths>
+#include <QTimer>
+
+#include <cstdio>
+#include <filesystem>
+
+namespace {
+
+std::filesystem::path resolveHome(const QString& option) {
+    if (!option.isEmpty()) {
+        return std::filesystem::path(option.toStdString());
+    }
+    const QByteArray env = qgetenv("VELMAR_HOME");
+    if (!env.isEmpty()) {
+        return std::filesystem::path(env.toStdString());
+    }
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return std::filesystem::path(QDir(data).filePath(QStringLiteral("velmar")).toStdString());
+}
+
+// Test and measurement hooks print one line each on standard output.
+void testLine(const char* text) {
+    if (qEnvironmentVariableIsSet("VELMAR_TEST_HOOKS")) {
+        std::printf("%s\n", text);
+        std::fflush(stdout);
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Velmar"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Velmar"));
+
+    QCommandLineParser parser;
+    QCommandLineOption homeOption(QStringLiteral("home"), QStringLiteral("Velmar home folder"),
+                                  QStringLiteral("DIR"));
+    QCommandLineOption screenshotOption(QStringLiteral("screenshot"),
+                                        QStringLiteral("save the window after the first race"),
+                                        QStringLiteral("PNG"));
+    screenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    QCommandLineOption exitOption(QStringLiteral("exit-after-first-race"),
+                                  QStringLiteral("end once the first race is shown"));
+    exitOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addHelpOption();
+    parser.addOption(homeOption);
+    parser.addOption(screenshotOption);
+    parser.addOption(exitOption);
+    parser.addPositionalArgument(QStringLiteral("archive"), QStringLiteral("CNX archive (.lzh)"));
+    parser.process(app);
+
+    // Single instance: a second start only brings the first forward.
+    velmar::app::SingleInstance instance(velmar::app::SingleInstance::defaultFolder());
+    if (!instance.acquire()) {
+        testLine("second instance: handed over");
+        return 0;
+    }
+
+    const std::filesystem::path home = resolveHome(parser.value(homeOption));
+    std::error_code ec;
+    std::filesystem::create_directories(home / "Gap", ec);
+    if (ec) {
+        QMessageBox::critical(nullptr, QStringLiteral("Velmar"),
+                              QStringLiteral("フォルダを作成できません: %1\n%2")
+                                  .arg(QString::fromStdString((home / "Gap").string()),
+                                       QString::fromStdString(ec.message())));
+        return 1;
+    }
+
+    velmar::app::MainWindowOptions options;
+    options.home = home;
+    const QStringList args = parser.positionalArguments();
+    if (!args.isEmpty()) {
+        options.archive = args.first();
+    }
+    options.developerIni = QApplication::applicationFilePath() + QStringLiteral(".ini");
+    velmar::app::TfrmQV window(options);
+    QObject::connect(&instance, &velmar::app::SingleInstance::activationRequested, &window,
+                     &velmar::app::TfrmQV::bringToFront);
+    QObject::connect(&window, &velmar::app::TfrmQV::activatedBySecondStart,
+                     [] { testLine("activated by a second start"); });
+
+    const QString screenshot = parser.value(screenshotOption);
+    const bool exitAfterFirst = parser.isSet(exitOption) || !screenshot.isEmpty();
+    if (exitAfterFirst) {
+        // Ends once the first race is on screen (or at once without a day).
+        QObject::connect(&window, &velmar::app::TfrmQV::racePredicted, &window, [&] {
+            QTimer::singleShot(0, &window, [&] {
+                if (!screenshot.isEmpty()) {
+                    window.grab().save(screenshot);
+                }
+                window.close();
+            });
+        });
+        QTimer::singleShot(2000, &window, [&] {
+            if (window.currentRace() < 0) {
+                if (!screenshot.isEmpty()) {
+                    window.grab().save(screenshot);
+                }
+                window.close();
+            }
+        });
+    }
+    window.show();
+    testLine("ready");
+    return app.exec();
+}
