@@ -4,6 +4,7 @@
 // grid actions into calls of the core; everything it shows comes from the core.
 
 #include "app/markup_grid.h"
+#include "bets/day_export.h"
 #include "data/race_day.h"
 #include "engine/prediction.h"
 
@@ -136,6 +137,20 @@ class TfrmQV : public QMainWindow {
     std::function<void(const QString& url)> urlHook;
     // The provider sign-in dialog of the download command (set by its owner).
     std::function<void()> signInHook;
+    // Runs the gap map command again when its window is open (set by its owner).
+    std::function<void()> refreshGapMapHook;
+
+    // Day-wide runs: beginDayRun hides the windows, marks the progress as
+    // shown (no history lookups) and returns the callbacks of the progress
+    // dialog (dayRunUi.begin, when its owner installed one; else the status
+    // gauge); endDayRun closes it and restores the windows.
+    struct DayRunUi {
+        std::function<bets::DayRunCallbacks()> begin;
+        std::function<void()> end;
+    };
+    DayRunUi dayRunUi;
+    bets::DayRunCallbacks beginDayRun();
+    void endDayRun();
     void showMessage(const QString& text);
     // True when the user answers with `yes`.
     bool confirm(const QString& text, QMessageBox::StandardButtons buttons,
@@ -193,6 +208,7 @@ class TfrmQV : public QMainWindow {
     int height2_ = 700;
     bool firstShowDone_ = false;
     bool htmlMode_ = false;
+    HiddenWindows hiddenForRun_;
     bool progressShown_ = false;
     std::unique_ptr<QTextBrowser> help_;
     std::unique_ptr<history::HistoryStore> historyStore_;
