@@ -23,6 +23,7 @@ void registerExportCommands(CLI::App& app);
 void registerImportCommands(CLI::App& app);
 // gapdata, history, and "export gapkmi" (register after the export group).
 void registerHistoryCommands(CLI::App& app);
+void registerDownloadCommands(CLI::App& app);
 
 // The import's gap-data step: creates the day's gap data and history rows
 // into gapFile (nothing when the odds are of another day).

@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
     velmar::cli::registerExportCommands(app);
     velmar::cli::registerImportCommands(app);
     velmar::cli::registerHistoryCommands(app);
+    velmar::cli::registerDownloadCommands(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
