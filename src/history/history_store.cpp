@@ -56,11 +56,43 @@ std::filesystem::path historyDatabasePath(const std::filesystem::path& home) {
 
 struct HistoryStore::Impl {
     std::unique_ptr<fb::Connection> connection;
+    // The lookup of a horse runs once per runner of every prediction: its
+    // statement is prepared once and runs in one read-only read-committed
+    // transaction, which sees every committed row and holds nothing back.
+    fb::Transaction reader;
+    fb::Statement select;
+    bool selectReady = false;
     StoreTimings timings;
     std::string lastError;
 
+    void dropReader() {
+        select = fb::Statement();
+        selectReady = false;
+        if (reader.active())
+            (void)reader.rollback();
+    }
+
+    Status prepareReader() {
+        if (selectReady && reader.active())
+            return okStatus();
+        dropReader();
+        auto t = connection->begin(true);
+        if (!t)
+            return t.error();
+        reader = std::move(t.value());
+        auto s = fb::Statement::prepare(*connection, reader, kSelect);
+        if (!s) {
+            dropReader();
+            return s.error();
+        }
+        select = std::move(s.value());
+        selectReady = true;
+        return okStatus();
+    }
+
     Error connectFailure(std::string dbError) {
         lastError = std::move(dbError);
+        dropReader();
         connection.reset();
         std::string message = kConnectFailedMessage;
         if (isBusy(lastError))
@@ -153,7 +185,11 @@ Status HistoryStore::connectHistory(const HistoryLocation& location) {
 Status HistoryStore::disconnectHistory() {
     if (!impl_->connection)
         return okStatus();
-    Status s = impl_->connection->detach();
+    impl_->select = fb::Statement();
+    impl_->selectReady = false;
+    Status s = impl_->reader.active() ? impl_->reader.commit() : okStatus();
+    if (Status d = impl_->connection->detach(); s.ok())
+        s = d;
     impl_->connection.reset();
     if (!s.ok()) {
         impl_->lastError = s.error().message;
@@ -171,37 +207,32 @@ Result<std::vector<engine::HistoryRow>> HistoryStore::fetchHorseHistory(int32_t 
         return Error{kDataSetErrorMessage};
     auto fail = [this](const Error& e) -> Error {
         impl_->lastError = e.message;
+        // Prepared again by the next lookup, which may then succeed.
+        impl_->dropReader();
         return Error{kDataSetErrorMessage};
     };
-    auto t = impl_->connection->begin(true);
-    if (!t)
-        return fail(t.error());
-    // Prepared per lookup, as the query of one horse: a prepared statement
-    // would hold the table in use for the whole session.
-    auto s = fb::Statement::prepare(*impl_->connection, *t, kSelect);
-    if (!s)
-        return fail(s.error());
-    s->bindInt(0, horseCode);
-    if (Status o = s->open(*t); !o.ok())
+    if (Status r = impl_->prepareReader(); !r.ok())
+        return fail(r.error());
+    fb::Statement& s = impl_->select;
+    s.bindInt(0, horseCode);
+    if (Status o = s.open(impl_->reader); !o.ok())
         return fail(o.error());
     std::vector<engine::HistoryRow> rows;
     for (;;) {
-        auto more = s->fetch();
+        auto more = s.fetch();
         if (!more)
             return fail(more.error());
         if (!*more)
             break;
         engine::HistoryRow row;
-        row.ymd = static_cast<int32_t>(s->intAt(0));
-        row.odds = trimRight(data::sjisToUtf8(s->textAt(1)));
-        row.oddsRank = static_cast<int32_t>(s->intAt(2));
-        row.rating = static_cast<int32_t>(s->intAt(3));
-        row.ratingRank = static_cast<int32_t>(s->intAt(4));
+        row.ymd = static_cast<int32_t>(s.intAt(0));
+        row.odds = trimRight(data::sjisToUtf8(s.textAt(1)));
+        row.oddsRank = static_cast<int32_t>(s.intAt(2));
+        row.rating = static_cast<int32_t>(s.intAt(3));
+        row.ratingRank = static_cast<int32_t>(s.intAt(4));
         rows.push_back(std::move(row));
     }
-    s->close();
-    if (Status c = t->commit(); !c.ok())
-        return fail(c.error());
+    s.close();
     return rows;
 }
 

@@ -226,6 +226,22 @@ TEST_F(HistoryStoreTest, AQueryErrorIsADataSetErrorAndStoringStaysSilent) {
     StoreReport report = store.storeRaceHistory(20240102, sampleRace());
     EXPECT_EQ(report.stored, 0);
     EXPECT_EQ(report.failed, 7);
+
+    {
+        // The table is back: the next lookup works again on the same connection.
+        fb::ConnectParams p;
+        p.location = historyDatabasePath(home.path()).string();
+        auto c = fb::Connection::attach(p);
+        ASSERT_TRUE(c.ok()) << c.error().message;
+        ASSERT_TRUE((*c)->executeImmediate("CREATE TABLE QV_DB (UMACODE INTEGER, YMD INTEGER, "
+                                           "ODDS VARCHAR(10), O_RANK INTEGER, RATING INTEGER, "
+                                           "R_RANK INTEGER)")
+                        .ok());
+    }
+    EXPECT_EQ(store.storeRaceHistory(20240103, sampleRace()).stored, 7);
+    auto back = store.fetchHorseHistory(1010001);
+    ASSERT_TRUE(back.ok()) << store.lastDatabaseError();
+    EXPECT_TRUE(sameRows(*back, {rowOf(20240103, sampleRace()[0])}));
     EXPECT_TRUE(store.disconnectHistory().ok());
 }
 
