@@ -18,7 +18,7 @@ namespace {
 void printRaces(const std::string& homeOption) {
     const std::filesystem::path home = resolveHome(homeOption);
     data::RaceDay day;
-    auto loaded = data::loadRaceDay(home, day);
+    auto loaded = data::loadRaceList(home, day);
     if (!loaded) {
         fail(loaded.error().message);
         return;

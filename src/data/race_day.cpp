@@ -5,6 +5,8 @@
 #include "data/sjis.h"
 #include "data/text.h"
 
+#include <cstdio>
+#include <memory>
 #include <system_error>
 
 namespace velmar::data {
@@ -100,11 +102,10 @@ bool oddsOfSameDay(const RaceDay& day) {
 
 namespace {
 
-Status checkCapacity(const std::vector<std::string>& lines, size_t limit, const char* file,
-                     const char* what) {
-    if (lines.size() <= limit)
+Status checkCapacity(size_t count, size_t limit, const char* file, const char* what) {
+    if (count <= limit)
         return okStatus();
-    return Error{std::string(file) + " は" + what + "が " + std::to_string(lines.size()) +
+    return Error{std::string(file) + " は" + what + "が " + std::to_string(count) +
                  " 行あり、上限の " + std::to_string(limit) +
                  " 行を超えています。このデータは読み込めません。"};
 }
@@ -117,7 +118,7 @@ Result<bool> loadRaceDay(const RaceDayFiles& files, RaceDay& day) {
     std::optional<std::vector<std::string>> odds;
     if (files.odds) {
         odds = splitLines(*files.odds);
-        if (auto s = checkCapacity(*odds, kMaxOddsLines, kOddsFileName, "予想オッズ"); !s)
+        if (auto s = checkCapacity(odds->size(), kMaxOddsLines, kOddsFileName, "予想オッズ"); !s)
             return s.error();
     }
 
@@ -126,13 +127,13 @@ Result<bool> loadRaceDay(const RaceDayFiles& files, RaceDay& day) {
     std::vector<RaceTexts> texts;
     if (complete) {
         races = splitLines(*files.races);
-        if (auto s = checkCapacity(races, kMaxRaces, kRaceFileName, "レース"); !s)
+        if (auto s = checkCapacity(races.size(), kMaxRaces, kRaceFileName, "レース"); !s)
             return s.error();
         entries = splitLines(*files.entries);
-        if (auto s = checkCapacity(entries, kMaxRunnerLines, kEntryFileName, "出走馬"); !s)
+        if (auto s = checkCapacity(entries.size(), kMaxRunnerLines, kEntryFileName, "出走馬"); !s)
             return s.error();
         horses = splitLines(*files.horses);
-        if (auto s = checkCapacity(horses, kMaxRunnerLines, kHorseFileName, "馬"); !s)
+        if (auto s = checkCapacity(horses.size(), kMaxRunnerLines, kHorseFileName, "馬"); !s)
             return s.error();
         texts.reserve(races.size());
         for (const std::string& line : races)
@@ -198,6 +199,68 @@ Result<bool> loadRaceDay(const std::filesystem::path& home, RaceDay& day) {
     if (*odds)
         files.odds = **odds;
     return loadRaceDay(files, day);
+}
+
+Result<size_t> countFileLines(const std::filesystem::path& path) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
+    if (!f)
+        return Error{"ファイルを読み込めません: " + path.string()};
+    char buf[1 << 15];
+    size_t lines = 0, n;
+    bool open = false;    // bytes since the last line break
+    bool afterCr = false; // an LF right after a CR ends no further line
+    while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0) {
+        for (size_t i = 0; i < n; ++i) {
+            const char c = buf[i];
+            if (c == '\n' && afterCr) {
+                afterCr = false;
+                continue;
+            }
+            afterCr = c == '\r';
+            if (c == '\n' || c == '\r') {
+                ++lines;
+                open = false;
+            } else {
+                open = true;
+            }
+        }
+    }
+    if (std::ferror(f.get()))
+        return Error{"ファイルを読み込めません: " + path.string()};
+    return lines + (open ? 1 : 0);
+}
+
+Result<bool> loadRaceList(const std::filesystem::path& home, RaceDay& day) {
+    auto exists = [&](const char* name) {
+        std::error_code ec;
+        return std::filesystem::exists(home / name, ec);
+    };
+    if (!(exists(kRaceFileName) && exists(kEntryFileName) && exists(kHorseFileName)))
+        return false;
+    auto races = readFile(home / kRaceFileName);
+    if (!races)
+        return races.error();
+    std::vector<std::string> lines = splitLines(*races);
+    if (auto s = checkCapacity(lines.size(), kMaxRaces, kRaceFileName, "レース"); !s)
+        return s.error();
+    for (auto [name, what] :
+         {std::pair{kEntryFileName, "出走馬"}, std::pair{kHorseFileName, "馬"}}) {
+        auto count = countFileLines(home / name);
+        if (!count)
+            return count.error();
+        if (auto s = checkCapacity(*count, kMaxRunnerLines, name, what); !s)
+            return s.error();
+    }
+    std::vector<RaceTexts> texts;
+    texts.reserve(lines.size());
+    for (const std::string& line : lines)
+        texts.push_back(addRace(line));
+    day.raceCount = static_cast<int>(lines.size());
+    day.raceLines = std::move(lines);
+    day.raceTexts = std::move(texts);
+    day.entryLines.clear();
+    day.horseLines.clear();
+    return true;
 }
 
 } // namespace velmar::data

@@ -88,4 +88,14 @@ Result<bool> loadRaceDay(const RaceDayFiles& files, RaceDay& day);
 // read gives an error and leaves `day` as it was.
 Result<bool> loadRaceDay(const std::filesystem::path& home, RaceDay& day);
 
+// For listings: like loadRaceDay over the home, with the same result, rules
+// and capacity checks, but the runner and horse files are only counted, not
+// kept (entryLines and horseLines come back empty) and the odds file is left
+// alone.
+Result<bool> loadRaceList(const std::filesystem::path& home, RaceDay& day);
+
+// Number of lines of a file as loadRaceDay splits them (LF, CR LF or CR; a
+// final line break starts no further line), read in small pieces.
+Result<size_t> countFileLines(const std::filesystem::path& path);
+
 } // namespace velmar::data

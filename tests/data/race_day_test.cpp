@@ -1,3 +1,4 @@
+#include "data/atomic_file.h"
 #include "data/horse_line.h"
 #include "data/race_day.h"
 #include "day_fixtures.h"
@@ -295,4 +296,45 @@ TEST(RaceDay, LineEndsAndEmptyFiles) {
     EXPECT_EQ(day.raceCount, 0);
     EXPECT_TRUE(day.oddsLines.empty());
     EXPECT_FALSE(runnerRange(day, 0));
+}
+
+TEST(RaceDay, CountFileLinesSplitsLikeTheLoader) {
+    TempDir dir;
+    // CR LF straddling the 32 KiB read boundary must count once.
+    std::string straddle = std::string(32767, 'a') + "\r\n" + "b";
+    const std::string cases[] = {
+        "", "a", "a\r\n", "a\r\nb", "a\rb\nc\r\n", "\r\n\r\n", "\n\r", "a\n\nb\r\r", straddle,
+    };
+    for (const auto& content : cases) {
+        dir.write("f", content);
+        auto n = countFileLines(dir.path() / "f");
+        ASSERT_TRUE(n);
+        EXPECT_EQ(*n, splitLines(content).size()) << content.substr(0, 20);
+    }
+    EXPECT_FALSE(countFileLines(dir.path() / "missing"));
+}
+
+TEST(RaceDay, RaceListMatchesTheFullLoad) {
+    TempDir dir;
+    RaceDay list, full;
+    auto none = loadRaceList(dir.path(), list);
+    ASSERT_TRUE(none);
+    EXPECT_FALSE(*none);
+
+    writeDay(dir, makeDay(5, 7));
+    ASSERT_TRUE(*loadRaceList(dir.path(), list));
+    ASSERT_TRUE(*loadRaceDay(dir.path(), full));
+    EXPECT_EQ(list.raceCount, full.raceCount);
+    EXPECT_EQ(list.raceLines, full.raceLines);
+    for (int k = 0; k < full.raceCount; ++k)
+        EXPECT_EQ(list.texts(k).menuCaption, full.texts(k).menuCaption);
+    EXPECT_TRUE(list.entryLines.empty());
+
+    DayFiles tooMany = makeDay(2, 3);
+    tooMany.horses.resize(1001, "x");
+    writeDay(dir, tooMany);
+    auto refused = loadRaceList(dir.path(), list);
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.error().message.find("cnx_uma.vd2"), std::string::npos);
+    EXPECT_EQ(list.raceCount, 5);
 }
