@@ -42,7 +42,7 @@ std::string rankComment(const std::array<int32_t, 6>& marks) {
 void appendBetLines(std::vector<std::string>& lines, const data::RaceDay& day, int raceIndex,
                     const engine::Prediction& prediction, bool withGapHorses,
                     bool withRankComment) {
-    if (prediction.markedHorses[0] == 0)
+    if (prediction.markedHorses[0] == 0 || !engine::hasTickets(prediction.tickets))
         return;
     const std::string prefix = racePrefix(day.raceLine(raceIndex));
     if (withRankComment)

@@ -18,9 +18,9 @@ inline constexpr const char* kBetFileName = "kaime.kmi";
 std::string rankComment(const std::array<int32_t, 6>& marks);
 
 // Appends the lines of race `raceIndex` from its prediction: nothing when the
-// race has no bets (M1 is 0); else the comment line (withRankComment), a win
-// and a place line per gap horse (withGapHorses), the quinella, the trio and,
-// from 9R on, the trifecta lines.
+// race has no bets (M1 is 0, or no ticket could be formed); else the comment line
+// (withRankComment), a win and a place line per gap horse (withGapHorses), the quinella, the trio
+// and, from 9R on, the trifecta lines.
 void appendBetLines(std::vector<std::string>& lines, const data::RaceDay& day, int raceIndex,
                     const engine::Prediction& prediction, bool withGapHorses, bool withRankComment);
 

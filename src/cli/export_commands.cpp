@@ -3,7 +3,6 @@
 #include "bets/bet_file.h"
 #include "bets/bet_text.h"
 #include "bets/day_export.h"
-#include "cli/bet_json.h"
 #include "cli/commands.h"
 #include "data/race_day.h"
 
@@ -17,11 +16,6 @@
 namespace velmar::cli {
 
 namespace fs = std::filesystem;
-
-nlohmann::json betTextJson(const engine::Prediction& prediction, const data::RaceTexts& texts) {
-    const bets::BetText text = bets::betText(prediction, texts);
-    return {{"title", text.title}, {"lines", text.lines}};
-}
 
 namespace {
 

@@ -200,7 +200,9 @@ TicketLists buildTicketLists(const std::array<int, 6>& marks, int pattern, bool 
         return lists;
     }
     const BetStructures s = betStructures(pattern, quinellaFlow, trifectaFlow);
-    if (marks[0] <= 0) {
+    // Without ◎ there are no bets; with ◎ alone (a one-runner race) no ticket
+    // can be formed, which is no bets as well.
+    if (marks[0] <= 0 || marks[1] <= 0) {
         lists.quinella.assign(quinellaOrders(s.quinella).size(), kNoTicket);
         lists.trio.assign(trioOrders(s.trio).size(), kNoTicket);
         lists.trifecta.assign(trifectaOrders(s.trifecta).size(), kNoTicket);
@@ -221,7 +223,7 @@ bool hasTickets(const TicketLists& lists) {
 BetPanel betPanel(const std::array<int, 6>& marks, int pattern, bool quinellaFlow,
                   bool trifectaFlow, int raceNo) {
     BetPanel panel;
-    if (marks[0] <= 0 || !patternHasBets(pattern))
+    if (marks[0] <= 0 || marks[1] <= 0 || !patternHasBets(pattern))
         return panel;
     panel.shown = true;
     panel.quinella.visible = true;

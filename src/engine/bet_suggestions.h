@@ -48,8 +48,8 @@ struct TicketLists {
 };
 
 // The three ticket lists in their fixed order of mark positions.
-//  - M1 (marks[0]) is 0: no bets; every list has its structure's full length
-//    and holds "000000" only.
+//  - M1 (marks[0]) is 0, or M2 is 0 (a one-runner race): no bets; every list
+//    has its structure's full length and holds "000000" only.
 //  - A pattern outside 1..4: no bets; each list holds the single entry "000000".
 //  - A race before 9R: the trifecta list has its length but holds "000000" only.
 //  - Tickets that would name horse 0 are dropped (fewer than six runners).
@@ -80,7 +80,7 @@ struct BetPanel {
     bool operator==(const BetPanel&) const = default;
 };
 
-// The bet panel for a race; hidden when M1 is 0 or the pattern is outside 1..4.
+// The bet panel for a race; hidden when M1 or M2 is 0 or the pattern is outside 1..4.
 BetPanel betPanel(const std::array<int, 6>& marks, int pattern, bool quinellaFlow,
                   bool trifectaFlow, int raceNo);
 

@@ -74,6 +74,12 @@ TEST(BetFile, NoBetsNoLinesAtAll) {
     std::vector<std::string> lines;
     appendBetLines(lines, day, 10, p, true, true);
     EXPECT_TRUE(lines.empty());
+
+    // ◎ alone (one runner): no comment line, no gap tickets either.
+    auto alone = predictionOf(10, 11, {1, 0, 0, 0, 0, 0}, 1, false, false, 1);
+    alone.gapHorses[0] = " 1 ウマ1";
+    appendBetLines(lines, day, 10, alone, true, true);
+    EXPECT_TRUE(lines.empty());
 }
 
 TEST(BetFile, GapHorsesAndRankCommentOfTheBulkFile) {

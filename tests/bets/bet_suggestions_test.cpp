@@ -132,6 +132,12 @@ TEST(TicketLists, NoBetsWhenTheFirstMarkIsEmpty) {
     EXPECT_FALSE(hasTickets(unclassified));
     EXPECT_EQ(unclassified.trifecta, std::vector<std::string>{"000000"});
     EXPECT_TRUE(hasTickets(buildTicketLists({12, 3, 7, 1, 15, 9}, 1, false, false, 11)));
+
+    // A one-runner race: ◎ alone forms no ticket, so the race has no bets.
+    const TicketLists alone = buildTicketLists({4, 0, 0, 0, 0, 0}, 1, false, false, 11);
+    EXPECT_EQ(alone.quinella, std::vector<std::string>(6, "000000"));
+    EXPECT_FALSE(hasTickets(alone));
+    EXPECT_FALSE(betPanel({4, 0, 0, 0, 0, 0}, 1, false, false, 11).shown);
 }
 
 // A race with fewer than six runners leaves the last marks at 0; no ticket may
