@@ -7,6 +7,8 @@
 
 #include "app/main_window.h"
 #include "app/single_instance.h"
+#include "views/proxy_dialog.h"
+#include "views/sign_in_dialog.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -95,6 +97,21 @@ int main(int argc, char* argv[]) {
                      &velmar::app::TfrmQV::bringToFront);
     QObject::connect(&window, &velmar::app::TfrmQV::activatedBySecondStart,
                      [] { testLine("activated by a second start"); });
+
+    // Online download: the sign-in dialog after the download notice, and the
+    // proxy settings (kept in memory while the window lives) behind "O1".
+    velmar::views::OnlineSession online;
+    online.home = home;
+    online.importArchive = [&window](const std::filesystem::path& archive) {
+        window.importArchive(QString::fromStdString(archive.string()));
+    };
+    window.signInHook = [&online, &window] { velmar::views::showSignIn(online, &window); };
+    if (QAction* o1 = window.action(QStringLiteral("O1"))) {
+        QObject::connect(o1, &QAction::triggered, &window, [&online, &window] {
+            velmar::views::TfrmOption dialog(online.proxy, &window);
+            dialog.exec();
+        });
+    }
 
     const QString screenshot = parser.value(screenshotOption);
     const bool exitAfterFirst = parser.isSet(exitOption) || !screenshot.isEmpty();
