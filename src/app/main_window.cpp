@@ -32,6 +32,11 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+// The help page and pictures live in the static library's resources.
+static void initResources() {
+    Q_INIT_RESOURCE(velmar);
+}
+
 namespace velmar::app {
 
 namespace {
@@ -62,6 +67,7 @@ TfrmQV::TfrmQV(MainWindowOptions options, QWidget* parent)
     : QMainWindow(parent), options_(std::move(options)), home_(options_.home) {
     setObjectName(QStringLiteral("frmQV"));
     setWindowTitle(QStringLiteral("Velmar"));
+    initResources();
     beep_ = [] { QApplication::beep(); };
 
     auto* central = new QWidget(this);

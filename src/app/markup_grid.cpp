@@ -232,6 +232,7 @@ class MarkupGridDelegate : public QStyledItemDelegate {
         combo->onCloseUp = [grid, row, col] { emit grid->comboClosedUp(row, col); };
         QObject::connect(combo, &QComboBox::activated, combo, [self, grid, combo, row, col](int i) {
             // The drop-down closes before the owner reacts to the change.
+            self->editor_ = nullptr;
             emit self->closeEditor(combo, QAbstractItemDelegate::NoHint);
             emit grid->comboChanged(row, col, i, combo->itemText(i));
         });
@@ -495,10 +496,9 @@ void MarkupGrid::setHeaderGradient(const QColor& top, const QColor& bottom) {
 
 void MarkupGrid::setEditingEnabled(bool on) {
     if (!on && delegate_->editor_) {
-        closePersistentEditor(currentIndex());
-        if (delegate_->editor_) {
-            emit delegate_->closeEditor(delegate_->editor_, QAbstractItemDelegate::NoHint);
-        }
+        QComboBox* open = delegate_->editor_;
+        delegate_->editor_ = nullptr;
+        emit delegate_->closeEditor(open, QAbstractItemDelegate::NoHint);
     }
     editingEnabled_ = on;
 }
