@@ -1,6 +1,7 @@
 #include "engine/history_line.h"
 
 #include "data/text.h"
+#include "engine/tenths.h"
 
 namespace velmar::engine {
 
@@ -17,7 +18,7 @@ std::string historyLine(const std::vector<HistoryRow>& rows, std::string_view ra
         if (std::to_string(row.ymd) != raceDate8)
             continue;
         std::string odds = row.odds;
-        std::string ratingText = data::format01(row.rating / 10.0);
+        std::string ratingText = tenthsText(row.rating);
         if (odds == "/")
             odds = ratingText = "取消";
         else if (ratingText == "0.0")

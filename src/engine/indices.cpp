@@ -2,6 +2,7 @@
 
 #include "data/text.h"
 #include "engine/running_style.h"
+#include "engine/tenths.h"
 
 #include <algorithm>
 
@@ -35,49 +36,57 @@ using Rows = std::vector<RatingRow>;
 // Row indices into the horse-ordered table, in the order of the working table.
 using Order = std::vector<size_t>;
 
-int32_t ratingKey(const RatingRow& r) {
-    return data::intOf(r.ratingCell);
-}
-int32_t oddsKey(const RatingRow& r) {
-    return data::intOf(r.oddsKey);
-}
+// The sort keys of a row as integers (a cell that is not a number counts as
+// 0), read once: the cells never change while the orders are taken.
+struct Keys {
+    std::vector<int32_t> rating;
+    std::vector<int32_t> odds;
+    explicit Keys(const Rows& rows) {
+        for (const RatingRow& r : rows) {
+            rating.push_back(data::intOf(r.ratingCell));
+            odds.push_back(data::intOf(r.oddsKey));
+        }
+    }
+};
 
 // The working table is reordered by successive stable single-column sorts,
 // so ties fall back to the order the previous sorts left.
-template <class Key> void stableSortBy(Order& order, const Rows& rows, Key key, bool ascending) {
+void stableSortBy(Order& order, const std::vector<int32_t>& key, bool ascending) {
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        return ascending ? key(rows[a]) < key(rows[b]) : key(rows[b]) < key(rows[a]);
+        return ascending ? key[a] < key[b] : key[b] < key[a];
     });
 }
 
-Order horseOrder(const Rows& rows) {
-    Order o(rows.size());
-    for (size_t i = 0; i < o.size(); ++i)
+Order horseOrder(size_t n) {
+    Order o(n);
+    for (size_t i = 0; i < n; ++i)
         o[i] = i;
     return o; // rows are built in horse order
 }
 
 // rating descending, then odds key ascending, then horse ascending
-Order ratingOrder(const Rows& rows) {
-    Order o = horseOrder(rows);
-    stableSortBy(o, rows, oddsKey, true);
-    stableSortBy(o, rows, ratingKey, false);
+Order ratingOrder(const Keys& k) {
+    Order o = horseOrder(k.rating.size());
+    stableSortBy(o, k.odds, true);
+    stableSortBy(o, k.rating, false);
     return o;
 }
 
 // odds key ascending, then rating descending, then horse ascending
-Order oddsOrder(const Rows& rows) {
-    Order o = horseOrder(rows);
-    stableSortBy(o, rows, ratingKey, false);
-    stableSortBy(o, rows, oddsKey, true);
+Order oddsOrder(const Keys& k) {
+    Order o = horseOrder(k.rating.size());
+    stableSortBy(o, k.rating, false);
+    stableSortBy(o, k.odds, true);
     return o;
 }
 
 // QV descending, then the odds order
-Order qvOrder(const Rows& rows) {
-    Order o = oddsOrder(rows);
-    stableSortBy(
-        o, rows, [](const RatingRow& r) { return r.qvIndex; }, false);
+Order qvOrder(const Rows& rows, const Keys& k) {
+    Order o = oddsOrder(k);
+    std::vector<int32_t> qv;
+    for (const RatingRow& r : rows)
+        qv.push_back(r.qvIndex);
+    stableSortBy(o, qv, false);
     return o;
 }
 
@@ -100,11 +109,11 @@ template <class Cell, class Set> void rankBy(Rows& rows, const Order& o, Cell ce
     }
 }
 
-void assignIndices(Rows& rows, const PointsTable& table) {
-    Order o = oddsOrder(rows);
+void assignIndices(Rows& rows, const Keys& keys, const PointsTable& table) {
+    Order o = oddsOrder(keys);
     for (size_t pos = 0; pos < o.size(); ++pos)
         rows[o[pos]].oIndex = pointsAt(table, static_cast<int>(pos + 1));
-    o = ratingOrder(rows);
+    o = ratingOrder(keys);
     for (size_t pos = 0; pos < o.size(); ++pos)
         rows[o[pos]].rIndex = pointsAt(table, static_cast<int>(pos + 1));
 }
@@ -121,6 +130,9 @@ std::string oddsTextOf(const std::string& key) {
         return "*";
     if (key == "99997")
         return "-";
+    int32_t v = 0;
+    if (data::tryIntOf(key, v))
+        return tenthsText(v);
     return data::format01(data::floatOf(key) / 10.0);
 }
 
@@ -150,8 +162,10 @@ Status computeIndices(Prediction& p, const std::optional<std::vector<std::string
             rows[i].oddsKey = oddsKeyOf((*winOdds)[i]);
     }
 
+    const Keys keys(rows);
+
     // Rating order: R ranks. An empty field has no ratings.
-    Order o = ratingOrder(rows);
+    Order o = ratingOrder(keys);
     p.hasRatings = n > 0 && data::trimmed(rows[o[0]].ratingCell) != "0";
     const int32_t topRating = n > 0 ? data::intOf(rows[o[0]].ratingCell) : 0;
     rankBy(
@@ -159,7 +173,7 @@ Status computeIndices(Prediction& p, const std::optional<std::vector<std::string
         [](RatingRow& r, int32_t rank) { r.ratingRank = rank; });
 
     // Odds order: O ranks, odds texts.
-    o = oddsOrder(rows);
+    o = oddsOrder(keys);
     p.hasOdds = n > 0 && !data::trimmed(rows[o[0]].oddsKey).empty();
     p.favouritesRated = true;
     for (size_t pos = 0; pos < 6 && pos < n; ++pos)
@@ -196,11 +210,11 @@ Status computeIndices(Prediction& p, const std::optional<std::vector<std::string
     }
 
     if (p.racePattern >= 1 && p.racePattern <= 3)
-        assignIndices(rows, pointsNormal);
+        assignIndices(rows, keys, pointsNormal);
 
     // Gap horses: popularity lags the rating by five ranks or more.
-    o = ratingOrder(rows);
-    if (p.racePattern >= 1 && p.racePattern <= 3 && n >= 14 && oddsKey(rows[o[0]]) >= 30 &&
+    o = ratingOrder(keys);
+    if (p.racePattern >= 1 && p.racePattern <= 3 && n >= 14 && keys.odds[o[0]] >= 30 &&
         !anyUnrated && topRating >= 530 && topRating <= 670) {
         auto sameRanks = [&](size_t a, size_t b) {
             return rows[a].oddsRank == rows[b].oddsRank && rows[a].ratingRank == rows[b].ratingRank;
@@ -222,16 +236,16 @@ Status computeIndices(Prediction& p, const std::optional<std::vector<std::string
     }
 
     sumIndices(rows);
-    o = qvOrder(rows);
+    o = qvOrder(rows, keys);
 
     // 大穴 when even the best QV index is low; 波乱 takes its own table.
     const bool longshot = n > 0 && rows[o[0]].qvIndex <= 98 && p.hasRatings && p.hasOdds;
     if (longshot || p.racePattern == 3) {
         if (longshot)
             p.racePattern = 4;
-        assignIndices(rows, longshot ? pointsLongshot : pointsUpset);
+        assignIndices(rows, keys, longshot ? pointsLongshot : pointsUpset);
         sumIndices(rows);
-        o = qvOrder(rows);
+        o = qvOrder(rows, keys);
     }
 
     if (p.racePattern != 1) {
@@ -261,8 +275,8 @@ Status computeIndices(Prediction& p, const std::optional<std::vector<std::string
         r.oIndex = rows[i].oIndex;
         r.qvIndex = rows[i].qvIndex;
     }
-    p.rating.ratingOrder = horsesOf(rows, ratingOrder(rows));
-    p.rating.oddsOrder = horsesOf(rows, oddsOrder(rows));
+    p.rating.ratingOrder = horsesOf(rows, ratingOrder(keys));
+    p.rating.oddsOrder = horsesOf(rows, oddsOrder(keys));
     p.rating.qvOrder = horsesOf(rows, o);
     p.rating.rows = std::move(rows);
     return okStatus();

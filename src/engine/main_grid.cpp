@@ -5,6 +5,7 @@
 #include "data/text.h"
 #include "engine/full_width.h"
 #include "engine/running_style.h"
+#include "engine/tenths.h"
 
 #include <chrono>
 #include <cmath>
@@ -84,7 +85,11 @@ std::string pastRaceClassText(const data::PastRace& race) {
             cls.clear();
     }
     // The short race name leads; outside the central venues it replaces the class.
-    const std::string name6 = data::sjisLeft(data::sjisToUtf8(race.raceName()), 6);
+    const std::string_view rawName = race.raceName();
+    const std::string name6 =
+        data::trimmed(rawName.substr(0, std::min<size_t>(6, rawName.size()))).empty()
+            ? std::string()
+            : data::sjisLeft(data::sjisToUtf8(rawName), 6);
     if (!data::trimmed(name6).empty()) {
         const std::string_view venue = race.venueCode();
         const bool central =
@@ -129,33 +134,57 @@ std::string cornerText(const data::PastRace& race) {
 
 std::string pastRaceCell(const data::PastRace& race, int32_t surface, int32_t distance,
                          std::string_view historyText) {
-    const std::string_view date = race.raceDate();
-    auto dateChars = [&](size_t at) {
-        return at < date.size() ? std::string(date.substr(at, 2)) : std::string();
+    // Built in one buffer: a day-wide run builds some two thousand of these.
+    std::string cell;
+    cell.reserve(160 + historyText.size());
+    auto appendPadded = [&](std::string_view text, int width, bool left) {
+        const int pad = width - data::sjisWidth(text);
+        if (left && pad > 0)
+            cell.append(static_cast<size_t>(pad), ' ');
+        cell.append(text);
+        if (!left && pad > 0)
+            cell.append(static_cast<size_t>(pad), ' ');
     };
-    std::string runners = padLeft(std::to_string(race.runnerCountValue()), 2) + "頭";
-    if (runners == " 0頭")
-        runners = "--頭";
-    const std::string line1 = padRight(std::to_string(race.meetingNoValue()) +
-                                           data::sjisLeft(data::venueName(race.venueCode()), 4) +
-                                           std::to_string(race.meetingDayValue()),
-                                       8) +
-                              padRight(dateChars(4) + "." + dateChars(6), 7) +
-                              padRight(pastRaceClassText(race), 10) + " " +
-                              finishText(race.finishPosValue()) + "/" + runners;
 
-    const std::string jockey = data::trim(data::sjisLeft(data::sjisToUtf8(race.jockeyName()), 6));
-    const std::string line2 = data::trackKindText(surface) + std::to_string(distance).substr(0, 4) +
-                              "m " + timeText(race.raceTime()) + " " + padRight(jockey, 7) +
-                              padLeft(race.weightCarriedText(), 5) + " " + cornerText(race);
-    const std::string line3 = std::string(6, ' ') + std::string(historyText);
-    return line1 + "<BR>" + line2 + "<BR>" + line3;
+    std::string meeting = std::to_string(race.meetingNoValue());
+    meeting += data::sjisLeft(data::venueName(race.venueCode()), 4);
+    meeting += std::to_string(race.meetingDayValue());
+    appendPadded(meeting, 8, false);
+    const std::string_view date = race.raceDate();
+    std::string day;
+    day.append(date.size() > 4 ? date.substr(4, 2) : std::string_view{});
+    day += '.';
+    day.append(date.size() > 6 ? date.substr(6, 2) : std::string_view{});
+    appendPadded(day, 7, false);
+    appendPadded(pastRaceClassText(race), 10, false);
+    cell += ' ';
+    cell += finishText(race.finishPosValue());
+    cell += '/';
+    const int32_t runners = race.runnerCountValue();
+    if (runners == 0)
+        cell += "--";
+    else
+        appendPadded(std::to_string(runners), 2, true);
+    cell += "頭<BR>";
+
+    cell += data::trackKindText(surface);
+    cell.append(std::to_string(distance), 0, 4);
+    cell += "m ";
+    cell += timeText(race.raceTime());
+    cell += ' ';
+    appendPadded(data::trim(data::sjisLeft(data::sjisToUtf8(race.jockeyName()), 6)), 7, false);
+    appendPadded(race.weightCarriedText(), 5, true);
+    cell += ' ';
+    cell += cornerText(race);
+    cell += "<BR>      ";
+    cell.append(historyText);
+    return cell;
 }
 
 std::array<std::string, 5> indexCells(const TBachu& r) {
     const bool scratched = r.oddsText == "/";
     const std::string ratingText = scratched       ? std::string("取消")
-                                   : r.rating != 0 ? data::format01(r.rating / 10.0)
+                                   : r.rating != 0 ? tenthsText(r.rating)
                                                    : std::string("-");
     const std::string oddsText = scratched ? std::string("取消") : r.oddsText;
     const std::string open = "<BR><P ALIGN=\"center\">";

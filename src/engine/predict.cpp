@@ -12,6 +12,7 @@
 #include "engine/prediction.h"
 #include "engine/running_style.h"
 #include "engine/standard_data.h"
+#include "engine/tenths.h"
 #include "engine/update_bets.h"
 
 #include <chrono>
@@ -144,7 +145,7 @@ Result<Prediction> predictRace(const data::RaceDay& day, int k, const PredictOpt
             return Error{raceLabel + " " + std::to_string(h) + "番 " + entry.horseNameText() +
                          ": 斤量（WeightCarried）「" + data::sjisToUtf8(entry.weightCarried()) +
                          "」が数値ではありません。処理を中止します。"};
-        r.weightText = data::format01(weight / 10.0);
+        r.weightText = tenthsText(weight);
         r.jockeyText = entry.jockeyShortNameText();
         if (r.runningStyle == "逃げ")
             ++p.frontRunnerCount;
