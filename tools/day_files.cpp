@@ -179,7 +179,7 @@ std::vector<DayFile> standardDataFiles(const RaceDay& day, std::uint64_t seed) {
     // "S" for other turf courses and "D" for dirt. The first outer course gets
     // only its "S" file, so the lookup's fall-back from "SO" to "S" is used.
     std::map<std::string, bool> names; // name -> written
-    bool skippedOuter = false;
+    std::string skippedOuter;          // the outer course written only as "S"
     for (const auto& race : day.races) {
         if (race.jump)
             continue;
@@ -187,9 +187,12 @@ std::vector<DayFile> standardDataFiles(const RaceDay& day, std::uint64_t seed) {
             race.surfaceCode == "1" ? (race.courseLayoutCode == "1" ? "SO" : "S") : "D";
         char dist[8];
         std::snprintf(dist, sizeof dist, "%04d", race.distance % 10000);
-        if (kind == "SO" && !skippedOuter && !names.count(race.venueCode + "SO" + dist)) {
-            skippedOuter = true;
-            kind = "S";
+        if (kind == "SO") {
+            const std::string course = race.venueCode + dist;
+            if (skippedOuter.empty())
+                skippedOuter = course;
+            if (course == skippedOuter)
+                kind = "S";
         }
         names[race.venueCode + kind + dist + ".dat"] = true;
     }

@@ -385,6 +385,7 @@ RacePlan planFor(int venueIndex, int raceNo) {
         p.classCode = cls;
         p.weightRule = "01";
         p.surface = surface;
+        p.maxDist = 2000; // two-year-olds do not run the long courses
     };
     auto older = [&](const char* cls, char surface) {
         p.breedAge = "3";
@@ -616,7 +617,8 @@ class DayBuilder {
         race.gradeCode = plan.grade;
         race.jpnFlag = plan.jpn;
         race.weightRuleCode = plan.weightRule;
-        static const std::vector<std::string> conditions = {"  ", "  ", "04", "13", "29", "03"};
+        // "03" (牝) only where the field is all fillies.
+        static const std::vector<std::string> conditions = {"  ", "  ", "04", "13", "29"};
         static const std::vector<std::string> designations = {"  ", "01", "02", "03", "04"};
         race.conditionCode = plan.fillies ? "03" : rng.pick(conditions);
         race.designationCode = rng.pick(designations);
@@ -665,7 +667,7 @@ class DayBuilder {
             double sum = 0;
             for (int i = 0; i < n; ++i) {
                 q[static_cast<size_t>(i)] =
-                    std::exp(1.15 * (strength[static_cast<size_t>(i)] + 0.6 * rng.normal()));
+                    std::exp(0.95 * (strength[static_cast<size_t>(i)] + 0.5 * rng.normal()));
                 sum += q[static_cast<size_t>(i)];
             }
             for (int i = 0; i < n; ++i) {
