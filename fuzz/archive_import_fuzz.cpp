@@ -9,6 +9,7 @@
 #include "fuzz_check.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -54,6 +55,14 @@ const fs::path& workDir() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const fs::path work = workDir() / "run";
+    // Registered after workDir() exists, so it runs before the path is destroyed.
+    static const bool cleanup = [] {
+        return std::atexit([] {
+                   std::error_code ec;
+                   fs::remove_all(workDir(), ec);
+               }) == 0;
+    }();
+    (void)cleanup;
     fs::remove_all(work);
     const fs::path home = work / "home";
     fs::create_directories(home / "Gap");

@@ -118,7 +118,13 @@ struct HeaderInfo {
 struct HeaderWalk {
     std::vector<HeaderInfo> headers;
     bool complete = false; // reached the end marker or the end of the file cleanly
+    // Index of a level 3 header claiming more bytes than the archive holds.
+    // libarchive would try to allocate that much (up to 4 GB) before finding
+    // out, so reading stops before it.
+    std::optional<std::size_t> oversized;
 };
+
+constexpr std::uint64_t kMaxLevel3Header = 64 * 1024;
 
 void fixAttributeLevel1(std::string& b, std::size_t pos) {
     unsigned old = byteAt(b, pos + 19);
@@ -204,6 +210,10 @@ HeaderWalk walkHeaders(std::string& b) {
                 return w;
             headerLen = le32(b, pos + 24);
             h.crc = static_cast<std::uint16_t>(le16(b, pos + 21));
+            if (headerLen > kMaxLevel3Header || headerLen > n - pos) {
+                w.oversized = w.headers.size();
+                return w;
+            }
             if (headerLen < 28)
                 return w;
             break;
@@ -332,13 +342,18 @@ ArchiveEntryKind kindOf(archive_entry* e) {
 
 // Reads every header (skipping the data). An error when libarchive does not
 // take the bytes for an LZH archive at all.
-Result<Scan> scanArchive(const std::string& bytes, const fs::path& path) {
+Result<Scan> scanArchive(const std::string& bytes, const fs::path& path, const HeaderWalk& walk) {
     Reader r(bytes);
     if (!r.open())
         return Error{"LZH 書庫ファイルではありません: " + path.string()};
     Scan scan;
     archive_entry* e = nullptr;
     while (true) {
+        if (walk.oversized && scan.entries.size() == *walk.oversized) {
+            scan.complete = false;
+            scan.stopReason = "ヘッダーの大きさが正しくありません";
+            break;
+        }
         int rc = archive_read_next_header(r.get(), &e);
         if (rc == ARCHIVE_EOF)
             break;
@@ -599,9 +614,9 @@ Result<ArchiveListing> listArchive(const fs::path& archive) {
     auto bytes = loadArchiveBytes(archive);
     if (!bytes)
         return bytes.error();
-    walkHeaders(*bytes);
+    const HeaderWalk walk = walkHeaders(*bytes);
     Utf8CtypeScope ctype;
-    auto scan = scanArchive(*bytes, archive);
+    auto scan = scanArchive(*bytes, archive, walk);
     if (!scan)
         return scan.error();
     ArchiveListing listing;
@@ -629,7 +644,7 @@ std::optional<Prepared> prepareArchive(const fs::path& archive, const fs::path& 
     const HeaderWalk walk = walkHeaders(*bytes);
 
     // First pass: every name and kind, before anything is written.
-    auto scan = scanArchive(*bytes, archive);
+    auto scan = scanArchive(*bytes, archive, walk);
     if (!scan) {
         report.error(kArchiveOpenError, scan.error().message);
         return std::nullopt;
