@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <random>
 
 using namespace velmar;
 using namespace velmar::engine;
@@ -337,4 +338,33 @@ TEST(Predict, DeveloperHtmlGrid) {
     EXPECT_EQ(p.html.rows[7][7].background, "#DDDDDD");
     EXPECT_EQ(p.html.rows[2][1].background, "#000000");
     EXPECT_TRUE(predicted(makeDay({r}), 0).html.rows.empty());
+}
+
+TEST(Predict, DamagedLinesNeverCrash) {
+    // Short, long and random horse and odds lines: every prediction either
+    // completes or reports an error, reading nothing outside the lines.
+    std::mt19937 rng(12345);
+    auto randomBytes = [&](size_t n) {
+        std::string s(n, ' ');
+        for (char& c : s)
+            c = static_cast<char>(rng() % 256);
+        return s;
+    };
+    for (int round = 0; round < 40; ++round) {
+        RaceSpec r = workedExample();
+        r.runners[round % 8].past = {PastSpec{}, PastSpec{}, PastSpec{}};
+        data::RaceDay day = makeDay({r});
+        for (size_t i = 0; i < day.horseLines.size(); ++i) {
+            const size_t keep = rng() % (day.horseLines[i].size() + 1);
+            day.horseLines[i] = day.horseLines[i].substr(0, keep) + randomBytes(rng() % 700);
+        }
+        const size_t keep = rng() % 300;
+        day.oddsLines[0] = day.oddsLines[0].substr(0, keep) + randomBytes(rng() % 40);
+        auto p = predictRace(day, 0, options());
+        if (p.ok()) {
+            EXPECT_EQ(p->runners.size(), 8u);
+        } else {
+            EXPECT_FALSE(p.error().message.empty());
+        }
+    }
 }
