@@ -165,6 +165,16 @@ std::optional<HeaderClick> headerClick(int column, int code, bool favouritesRate
     }
 }
 
+bool applyHeaderClick(Prediction& p, int column, int& sortCode) {
+    const auto click = headerClick(column, sortCode, p.favouritesRated);
+    if (!click)
+        return false;
+    applySort(p, click->code, click->ascending);
+    p.grid.sortMarkerColumn = click->markerColumn;
+    sortCode = click->code;
+    return true;
+}
+
 std::optional<WindowSize> autoResizeWindow(int rowCount, bool showThreeRaces, bool autoResize) {
     if (!autoResize)
         return std::nullopt;

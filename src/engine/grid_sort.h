@@ -36,6 +36,10 @@ struct HeaderClick {
 // favourites).
 std::optional<HeaderClick> headerClick(int column, int currentCode, bool favouritesRated);
 
+// A header click on the grid: applies the new sort (marker, direction, rows)
+// and stores its code in `sortCode`; false when the click does nothing.
+bool applyHeaderClick(Prediction& p, int column, int& sortCode);
+
 struct WindowSize {
     int width = 0;
     int height = 0;

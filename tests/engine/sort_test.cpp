@@ -147,6 +147,20 @@ TEST(Sort, OColumnClickedThreeTimes) {
         applySort(p, c->code, c->ascending);
         EXPECT_EQ(order(p), expected[click]);
     }
+    // The click as the grid applies it: 印 needs rated favourites.
+    int sortCode = 1;
+    ASSERT_TRUE(applyHeaderClick(p, 9, sortCode));
+    EXPECT_EQ(sortCode, 9);
+    EXPECT_EQ(p.grid.sortMarkerColumn, 9);
+    EXPECT_TRUE(p.grid.sortAscending);
+    EXPECT_EQ(p.grid.sortStatusText, "O順位でソート");
+    EXPECT_FALSE(applyHeaderClick(p, 4, sortCode));
+    EXPECT_EQ(sortCode, 9);
+    p.favouritesRated = false;
+    EXPECT_FALSE(applyHeaderClick(p, 11, sortCode));
+    ASSERT_TRUE(applyHeaderClick(p, 9, sortCode));
+    EXPECT_EQ(sortCode, 1);
+    EXPECT_EQ(p.grid.sortMarkerColumn, 1);
     // A scratched horse has O index 0 and odds key 99999: last both ways.
     RaceSpec r = raceOf({"600", "590", "570"}, {"    /", "00040", "00030"});
     auto q = predictRace(makeDay({r}), 0, PredictOptions{});
