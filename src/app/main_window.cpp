@@ -399,14 +399,14 @@ void TfrmQV::buildTopPanel(QWidget* panel) {
 
     lblTitle1_ = new QLabel(panel);
     lblTitle1_->setObjectName(QStringLiteral("lblTitle1"));
-    lblTitle1_->setGeometry(8, 44, 500, 24);
+    lblTitle1_->setGeometry(8, 44, 484, 24);
     QFont titleFont = gridFont(16);
     titleFont.setBold(true);
     lblTitle1_->setFont(titleFont);
     lblTitle1_->setStyleSheet(QStringLiteral("color: #5A2D00;"));
     lblTitle2_ = new QLabel(panel);
     lblTitle2_->setObjectName(QStringLiteral("lblTitle2"));
-    lblTitle2_->setGeometry(8, 72, 500, 20);
+    lblTitle2_->setGeometry(8, 72, 484, 20);
     lblTitle2_->setFont(gridFont(12));
     for (QLabel* l : {lblTitle1_, lblTitle2_}) {
         l->setTextFormat(Qt::PlainText);
@@ -414,14 +414,14 @@ void TfrmQV::buildTopPanel(QWidget* panel) {
 
     // The bet panel: quinella, trio and trifecta side by side, a title over
     // two lines each.
-    static const int groupX[3] = {503, 631, 759};
+    static const int groupX[3] = {497, 631, 765};
     for (int g = 0; g < 4; ++g) {
         auto* frame = new QFrame(panel);
         frame->setObjectName(QStringLiteral("kai%1").arg(g));
         frame->setStyleSheet(QStringLiteral("QFrame { background: #FFFBEF; border: 1px solid "
                                             "#E8C77A; border-radius: 3px; }"));
         if (g < 3) {
-            frame->setGeometry(groupX[g] - 3, 42, 127, 55);
+            frame->setGeometry(groupX[g] - 3, 42, 134, 55);
         }
         frame->hide();
         kai_[size_t(g)] = frame;
@@ -434,7 +434,7 @@ void TfrmQV::buildTopPanel(QWidget* panel) {
         const int g = i / 5;
         const int line = i % 5;
         if (g < 3 && line < 3) {
-            l->setGeometry(groupX[g], 44 + line * 17, 124, 16);
+            l->setGeometry(groupX[g], 44 + line * 17, 133, 16);
             if (line == 0) {
                 QFont bold = gridFont(11);
                 bold.setBold(true);
