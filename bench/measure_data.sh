@@ -38,10 +38,13 @@ done
 echo "day: $(wc -l <"$work/home/cnx_den1.vd2") races, $(wc -l <"$work/home/cnx_den2.vd2") runners," \
      "$(cat $files | wc -c) bytes in the four files"
 
-# Time: both commands in one hyperfine run, no shell in between.
+# Time: the commands in one hyperfine run, no shell in between. The start-up
+# of velmar-cli alone (--help: load the program and its libraries, parse the
+# command line) shows how much of the races time is the process itself.
 hyperfine -N --warmup 10 --min-runs 60 --export-csv "$work/time.csv" \
   -n "velmar-cli races" "$bin/velmar-cli races --home $work/home" \
-  -n "iconv" "iconv -f CP932 -t UTF-8$files"
+  -n "iconv" "iconv -f CP932 -t UTF-8$files" \
+  -n "velmar-cli start-up" "$bin/velmar-cli --help"
 
 # Peak memory (maximum resident set size), best of five runs each.
 peak() {
@@ -64,7 +67,10 @@ awk -F, -v rkb="$races_kb" -v ikb="$iconv_kb" '
     printf "\n== summary (same run, same machine) ==\n"
     printf "velmar-cli races  %8.2f ms +- %.2f\n", r * 1000, sd["velmar-cli races"] * 1000
     printf "iconv (baseline)  %8.2f ms +- %.2f\n", i * 1000, sd["iconv"] * 1000
+    s = mean["velmar-cli start-up"]
+    printf "velmar-cli --help %8.2f ms +- %.2f  (start-up alone)\n", s * 1000, sd["velmar-cli start-up"] * 1000
     printf "time ratio races/iconv: %.2f  (target <= 1.5) %s\n", r / i, (r / i <= 1.5 ? "OK" : "OVER")
+    printf "start-up/iconv: %.2f, races beyond start-up/iconv: %.2f\n", s / i, (r - s) / i
     printf "peak memory races: %.1f MB, iconv: %.1f MB, ratio %.2f  (target races < 20 MB) %s\n",
            rkb / 1024, ikb / 1024, rkb / ikb, (rkb / 1024 < 20 ? "OK" : "OVER")
   }' "$work/time.csv"
