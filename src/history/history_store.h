@@ -88,7 +88,8 @@ class HistoryStore final {
     // the others. Nothing happens when not connected.
     StoreReport storeRaceHistory(int32_t ymd, std::span<const StoredRunner> runners);
 
-    // A supplier for the prediction: empty when not connected.
+    // A supplier for the prediction: empty when not connected. It refers to
+    // this store and is valid while the store lives and stays connected.
     engine::HistorySupplier supplier();
 
     const StoreTimings& timings() const;
