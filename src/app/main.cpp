@@ -60,7 +60,11 @@ int main(int argc, char* argv[]) {
     QCommandLineOption exitOption(QStringLiteral("exit-after-first-race"),
                                   QStringLiteral("end once the first race is shown"));
     exitOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    QCommandLineOption noHistoryOption(QStringLiteral("no-history"),
+                                       QStringLiteral("start without the history database"));
+    noHistoryOption.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addHelpOption();
+    parser.addOption(noHistoryOption);
     parser.addOption(homeOption);
     parser.addOption(screenshotOption);
     parser.addOption(exitOption);
@@ -92,6 +96,7 @@ int main(int argc, char* argv[]) {
         options.archive = args.first();
     }
     options.developerIni = QApplication::applicationFilePath() + QStringLiteral(".ini");
+    options.connectHistory = !parser.isSet(noHistoryOption);
     velmar::app::TfrmQV window(options);
     QObject::connect(&instance, &velmar::app::SingleInstance::activationRequested, &window,
                      &velmar::app::TfrmQV::bringToFront);
@@ -116,22 +121,15 @@ int main(int argc, char* argv[]) {
     const QString screenshot = parser.value(screenshotOption);
     const bool exitAfterFirst = parser.isSet(exitOption) || !screenshot.isEmpty();
     if (exitAfterFirst) {
-        // Ends once the first race is on screen (or at once without a day).
-        QObject::connect(&window, &velmar::app::TfrmQV::racePredicted, &window, [&] {
+        // Ends once the start-up is done: the first race on screen, or the
+        // empty window when there is no day.
+        QObject::connect(&window, &velmar::app::TfrmQV::startupFinished, &window, [&] {
             QTimer::singleShot(0, &window, [&] {
                 if (!screenshot.isEmpty()) {
                     window.grab().save(screenshot);
                 }
                 window.close();
             });
-        });
-        QTimer::singleShot(2000, &window, [&] {
-            if (window.currentRace() < 0) {
-                if (!screenshot.isEmpty()) {
-                    window.grab().save(screenshot);
-                }
-                window.close();
-            }
         });
     }
     window.show();

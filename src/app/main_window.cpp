@@ -571,6 +571,7 @@ void TfrmQV::showEvent(QShowEvent* event) {
                 predictRace(0);
             }
         }
+        emit startupFinished();
     });
 }
 

@@ -162,6 +162,7 @@ class TfrmQV : public QMainWindow {
     void userOddsStored(int k);    // the typed ranks were stored and written
     void activatedBySecondStart(); // a second start asked this one forward
     void aboutToClose();           // settings written; secondary windows may save theirs
+    void startupFinished();        // the first show's import, load and first race are done
 
   public slots:
     void bringToFront();
