@@ -54,12 +54,12 @@ class CliHistory : public ::testing::Test {
 
     CliRun cli(const std::string& args) { return cliAt(home.path(), args); }
 
-    CliRun cliAt(const fs::path& at, const std::string& args) {
+    CliRun cliAt(const fs::path& at, const std::string& args, const std::string& envPrefix = {}) {
         const char* bin = std::getenv("VELMAR_BIN_DIR");
         const fs::path dir = bin ? fs::path(bin) : fs::read_symlink("/proc/self/exe").parent_path();
         const fs::path err = home.path() / "stderr.txt";
-        const std::string cmd = (dir / "velmar-cli").string() + " " + args + " --home '" +
-                                at.string() + "' 2>'" + err.string() + "'";
+        const std::string cmd = envPrefix + (dir / "velmar-cli").string() + " " + args +
+                                " --home '" + at.string() + "' 2>'" + err.string() + "'";
         CliRun r;
         FILE* pipe = ::popen(cmd.c_str(), "r");
         if (!pipe)
@@ -242,6 +242,18 @@ TEST_F(CliHistory, ImportCreatesTheDaysGapDataWhenMissing) {
     EXPECT_TRUE(fs::exists(gap));
     EXPECT_NE(r.out.find(gap.string()), std::string::npos) << r.out;
     EXPECT_TRUE(fs::exists(historyDatabasePath(fresh.path())));
+}
+
+TEST_F(CliHistory, AJapaneseHomeWorksWithoutAUtf8Locale) {
+    const fs::path jp = home.path() / "競馬データ";
+    ASSERT_TRUE(tools::writeDayFiles(jp, model, tools::Generation::Vd2).ok());
+    ASSERT_TRUE(tools::writeStandardData(jp / "Data", model, 11).ok());
+    // As under cron: no LANG, no LC_ALL.
+    CliRun r = cliAt(jp, "gapdata", "env -u LC_ALL -u LANG -u LC_CTYPE ");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(fs::exists(historyDatabasePath(jp)));
+    EXPECT_EQ(r.out.find("履歴 0 行"), std::string::npos) << r.out;
 }
 
 } // namespace
