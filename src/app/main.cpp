@@ -6,6 +6,7 @@
 // start while Velmar runs brings the running window to the front and ends.
 
 #include "app/main_window.h"
+#include "app/output_commands.h"
 #include "app/single_instance.h"
 #include "views/proxy_dialog.h"
 #include "views/sign_in_dialog.h"
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QMessageBox>
+#include <QPointer>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -89,6 +91,14 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
+    // The splash: the about box without owner, painted once before the main
+    // window is built; it goes when the main window becomes active.
+    QPointer<velmar::views::TfrmAbout> splash =
+        new velmar::views::TfrmAbout(velmar::views::TfrmAbout::Use::Splash);
+    splash->show();
+    splash->repaint();
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+
     velmar::app::MainWindowOptions options;
     options.home = home;
     const QStringList args = parser.positionalArguments();
@@ -98,6 +108,14 @@ int main(int argc, char* argv[]) {
     options.developerIni = QApplication::applicationFilePath() + QStringLiteral(".ini");
     options.connectHistory = !parser.isSet(noHistoryOption);
     velmar::app::TfrmQV window(options);
+    // Exports, printing, pace map, about box and the progress dialog of day-wide runs.
+    new velmar::app::OutputCommands(window);
+    if (splash) {
+        splash->releaseWhenActive(&window);
+        // Where the main window never takes activation (no window manager),
+        // the splash still goes once the start-up is done.
+        QObject::connect(&window, &velmar::app::TfrmQV::startupFinished, splash, &QWidget::close);
+    }
     QObject::connect(&instance, &velmar::app::SingleInstance::activationRequested, &window,
                      &velmar::app::TfrmQV::bringToFront);
     QObject::connect(&window, &velmar::app::TfrmQV::activatedBySecondStart,
