@@ -847,6 +847,9 @@ void TfrmQV::setAutoResize(bool on) {
 }
 
 void TfrmQV::autoResizeWindow() {
+    if (!prediction_) {
+        return; // nothing shown yet: the window keeps its size
+    }
     const int rows = grid_->rowCount() + 1;
     const auto size = engine::autoResizeWindow(rows, showThreeRaces_, autoResize_);
     if (!size) {

@@ -1,6 +1,8 @@
 #include "app/output_commands.h"
 
 #include "app/print_sheet.h"
+#include "history/gap_data.h"
+#include "history/history_store.h"
 #include "views/about_box.h"
 #include "views/detail_window.h"
 #include "views/pace_map_window.h"
@@ -75,6 +77,15 @@ OutputCommands::OutputCommands(TfrmQV& window) : QObject(&window), window_(windo
     hook(QStringLiteral("mnuHtml"), &OutputCommands::newsletterCommand);
     hook(QStringLiteral("mnuMap"), &OutputCommands::paceMapCommand);
     hook(QStringLiteral("popVersion"), &OutputCommands::aboutCommand);
+    if (QToolButton* b = window_.toolButton(8)) {
+        connect(b, &QToolButton::clicked, this, &OutputCommands::gapMapCommand);
+    }
+    // An import reloads an open gap map.
+    window_.refreshGapMapHook = [this] {
+        if (gapMap_) {
+            gapMapCommand();
+        }
+    };
 
     // Every prediction redraws an open pace map.
     connect(&window_, &TfrmQV::racePredicted, this, [this](int) {
@@ -99,6 +110,9 @@ void OutputCommands::openProgress() {
     if (paceMap_) {
         paceMap_->hide();
     }
+    if (gapMap_) {
+        gapMap_->hide();
+    }
     if (!progress_) {
         progress_ = new views::TfrmProgress(nullptr);
         progress_->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -120,6 +134,9 @@ void OutputCommands::closeProgress() {
     if (paceMap_) {
         paceMap_->show();
     }
+    if (gapMap_) {
+        gapMap_->show();
+    }
 }
 
 bets::DayRunCallbacks OutputCommands::runCallbacks() {
@@ -138,8 +155,12 @@ OutputCommands::RunState OutputCommands::beginRun() {
     RunState state;
     state.rememberedRace = window_.currentRace();
     state.paceMapOpen = bool(paceMap_);
+    state.gapMapOpen = bool(gapMap_);
     if (paceMap_) {
         paceMap_->hide();
+    }
+    if (gapMap_) {
+        gapMap_->hide();
     }
     state.hidden = window_.hideWindowsForRun();
     openProgress();
@@ -161,6 +182,9 @@ void OutputCommands::endRun(const RunState& state, bool predictRemembered) {
         paceMap_->setRace(window_.prediction());
         paceMap_->redraw();
         paceMap_->show();
+    }
+    if (state.gapMapOpen && gapMap_) {
+        gapMap_->show();
     }
 }
 
@@ -330,6 +354,70 @@ void OutputCommands::paceMapCommand() {
     paceMap_->setRace(window_.prediction());
     paceMap_->redraw();
     paceMap_->show();
+}
+
+// ---------------------------------------------------------------- gap map
+
+void OutputCommands::gapMapCommand() {
+    const data::RaceDay& day = window_.raceDay();
+    if (day.raceCount == 0) {
+        return;
+    }
+    const auto file = history::gapFilePath(window_.home(), day);
+    if (!file) {
+        window_.showMessage(qs(file.error().message));
+        return;
+    }
+    if (!std::filesystem::exists(*file)) {
+        if (!window_.confirm(qs(history::gapDataQuestion(day)),
+                             QMessageBox::Yes | QMessageBox::Cancel, QMessageBox::Yes)) {
+            return;
+        }
+        if (!data::oddsOfSameDay(day)) {
+            window_.showMessage(QString::fromUtf8(history::kOddsNotSameDayMessage));
+            return;
+        }
+        const RunState state = beginRun();
+        engine::PredictOptions options = window_.predictOptions();
+        options.progressShown = true;
+        history::HistoryStore* store = window_.historyStore();
+        if (store && !store->connected()) {
+            store = nullptr;
+        }
+        auto created = history::createGapData(day, *file, -1, options, store, runCallbacks());
+        endRun(state);
+        if (!created) {
+            window_.showMessage(qs(created.error().message));
+            return;
+        }
+        if (!std::filesystem::exists(*file)) {
+            return; // cancelled: no gap file, the next command asks again
+        }
+    }
+    showGapMap(*file);
+}
+
+void OutputCommands::showGapMap(const std::filesystem::path& file) {
+    if (!gapMap_) {
+        gapMap_ = new views::TfrmGAP(&window_);
+        gapMap_->askSaveFile = [this](const QString& title, const QString& filter,
+                                      const QString& name) {
+            return askFile(title, filter, name, QStringLiteral(".kmi"));
+        };
+        gapMap_->showMessage = [this](const QString& text) { window_.showMessage(text); };
+        connect(gapMap_, &views::TfrmGAP::raceRequested, this,
+                [this](int race) { window_.predictRace(race); });
+        connect(gapMap_, &views::TfrmGAP::horseRequested, this, [this](int race, int horse) {
+            window_.predictRace(race);
+            window_.showDetail(horse, true);
+        });
+    }
+    if (!gapMap_->loadGapMap(file, window_.raceDay())) {
+        return;
+    }
+    gapMap_->show();
+    gapMap_->raise();
+    gapMap_->activateWindow();
 }
 
 // ---------------------------------------------------------------- about

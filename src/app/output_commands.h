@@ -8,6 +8,7 @@
 #include "app/main_window.h"
 #include "bets/day_export.h"
 #include "views/about_box.h"
+#include "views/gap_map_window.h"
 #include "views/pace_map_window.h"
 #include "views/progress_dialog.h"
 
@@ -34,9 +35,11 @@ class OutputCommands : public QObject {
     void newsletterCommand(); // mnuHtml / popHtml
     void paceMapCommand();    // mnuMap
     void aboutCommand();      // popVersion
+    void gapMapCommand();     // ImgBtn8: the day's gap horses, created first when missing
 
     views::TfrmGraph* paceMap() const { return paceMap_; }
     views::TfrmProgress* progressDialog() const { return progress_; }
+    views::TfrmGAP* gapMap() const { return gapMap_; }
 
     // The printer of a print; null when none can be had. Default: the print
     // dialog on the platform's default printer (a file there prints a PDF).
@@ -53,6 +56,7 @@ class OutputCommands : public QObject {
         TfrmQV::HiddenWindows hidden;
         int rememberedRace = -1;
         bool paceMapOpen = false;
+        bool gapMapOpen = false;
     };
     RunState beginRun();
     bets::DayRunCallbacks runCallbacks();
@@ -70,10 +74,12 @@ class OutputCommands : public QObject {
     void openProgress();
     void closeProgress();
     void printToPrinter(QPrinter& printer);
+    void showGapMap(const std::filesystem::path& file);
 
     TfrmQV& window_;
     QPointer<views::TfrmProgress> progress_;
     QPointer<views::TfrmGraph> paceMap_;
+    QPointer<views::TfrmGAP> gapMap_;
     QString lastFolder_;
 };
 
