@@ -1,5 +1,6 @@
 #include "data/archive.h"
 
+#include "data/shared_library.h"
 #include "data/sjis.h"
 
 #include <archive.h>
@@ -227,28 +228,92 @@ HeaderWalk walkHeaders(std::string& b) {
     }
 }
 
+// libarchive is opened on first use (see SharedLibrary), so commands that
+// never open an archive do not pay for loading it and its compression and
+// XML libraries.
+struct ArchiveApi {
+    decltype(&::archive_read_new) read_new = nullptr;
+    decltype(&::archive_read_support_format_lha) read_support_format_lha = nullptr;
+    decltype(&::archive_read_set_format_option) read_set_format_option = nullptr;
+    decltype(&::archive_read_free) read_free = nullptr;
+    decltype(&::archive_read_open) read_open = nullptr;
+    decltype(&::archive_error_string) error_string = nullptr;
+    decltype(&::archive_entry_pathname_w) entry_pathname_w = nullptr;
+    decltype(&::archive_entry_symlink_w) entry_symlink_w = nullptr;
+    decltype(&::archive_entry_hardlink) entry_hardlink = nullptr;
+    decltype(&::archive_entry_filetype) entry_filetype = nullptr;
+    decltype(&::archive_read_next_header) read_next_header = nullptr;
+    decltype(&::archive_entry_size_is_set) entry_size_is_set = nullptr;
+    decltype(&::archive_entry_size) entry_size = nullptr;
+    decltype(&::archive_entry_symlink) entry_symlink = nullptr;
+    decltype(&::archive_read_data_skip) read_data_skip = nullptr;
+    decltype(&::archive_read_data) read_data = nullptr;
+    bool ready = false;
+    std::string error;
+};
+
+const ArchiveApi& la() {
+    static const ArchiveApi api = [] {
+        static SharedLibrary lib{"libarchive.so.13", "libarchive.so", "archive.dll",
+                                 "libarchive.13.dylib"};
+        ArchiveApi a;
+        if (!lib.load()) {
+            a.error = lib.error();
+            return a;
+        }
+        a.ready = lib.symbol("archive_read_new", a.read_new) &&
+                  lib.symbol("archive_read_support_format_lha", a.read_support_format_lha) &&
+                  lib.symbol("archive_read_set_format_option", a.read_set_format_option) &&
+                  lib.symbol("archive_read_free", a.read_free) &&
+                  lib.symbol("archive_read_open", a.read_open) &&
+                  lib.symbol("archive_error_string", a.error_string) &&
+                  lib.symbol("archive_entry_pathname_w", a.entry_pathname_w) &&
+                  lib.symbol("archive_entry_symlink_w", a.entry_symlink_w) &&
+                  lib.symbol("archive_entry_hardlink", a.entry_hardlink) &&
+                  lib.symbol("archive_entry_filetype", a.entry_filetype) &&
+                  lib.symbol("archive_read_next_header", a.read_next_header) &&
+                  lib.symbol("archive_entry_size_is_set", a.entry_size_is_set) &&
+                  lib.symbol("archive_entry_size", a.entry_size) &&
+                  lib.symbol("archive_entry_symlink", a.entry_symlink) &&
+                  lib.symbol("archive_read_data_skip", a.read_data_skip) &&
+                  lib.symbol("archive_read_data", a.read_data);
+        if (!a.ready)
+            a.error = "libarchive に必要な関数がありません";
+        return a;
+    }();
+    return api;
+}
+
 // ---------------------------------------------------------------------------
 // libarchive over an archive held in memory, handed out in small blocks so
 // that the consumed share of the archive gives the progress.
 
 class Reader final {
   public:
-    explicit Reader(const std::string& bytes) : bytes_(bytes), a_(archive_read_new()) {
-        archive_read_support_format_lha(a_);
+    explicit Reader(const std::string& bytes)
+        : bytes_(bytes), a_(la().ready ? la().read_new() : nullptr) {
+        if (!a_)
+            return;
+        la().read_support_format_lha(a_);
         // Names come back one character per stored byte; we decode CP932
         // ourselves, so a name libarchive cannot convert never stops reading.
-        archive_read_set_format_option(a_, "lha", "hdrcharset", "ISO-8859-1");
+        la().read_set_format_option(a_, "lha", "hdrcharset", "ISO-8859-1");
     }
-    ~Reader() { archive_read_free(a_); }
+    ~Reader() {
+        if (a_)
+            la().read_free(a_);
+    }
     Reader(const Reader&) = delete;
     Reader& operator=(const Reader&) = delete;
 
     bool open() {
-        return archive_read_open(a_, this, nullptr, &Reader::readBlock, nullptr) == ARCHIVE_OK;
+        return a_ && la().read_open(a_, this, nullptr, &Reader::readBlock, nullptr) == ARCHIVE_OK;
     }
     archive* get() const { return a_; }
     std::string errorText() const {
-        const char* s = archive_error_string(a_);
+        if (!a_)
+            return la().error;
+        const char* s = la().error_string(a_);
         return s ? s : "";
     }
     std::size_t handedOut() const { return offset_; }
@@ -272,7 +337,7 @@ class Reader final {
 // after decoding, which also hits the second byte of a double-byte CP932
 // character (表 is 0x95 0x5C); such a byte is put back.
 std::optional<std::string> rawPathname(archive_entry* entry) {
-    const wchar_t* w = archive_entry_pathname_w(entry);
+    const wchar_t* w = la().entry_pathname_w(entry);
     if (!w)
         return std::nullopt;
     std::string raw;
@@ -292,7 +357,7 @@ std::optional<std::string> rawPathname(archive_entry* entry) {
 }
 
 std::string rawSymlink(archive_entry* entry) {
-    const wchar_t* w = archive_entry_symlink_w(entry);
+    const wchar_t* w = la().entry_symlink_w(entry);
     std::string raw;
     for (; w && *w; ++w)
         raw.push_back(static_cast<char>(*w & 0xFF));
@@ -326,9 +391,9 @@ Result<std::string> loadArchiveBytes(const fs::path& path) {
 }
 
 ArchiveEntryKind kindOf(archive_entry* e) {
-    if (archive_entry_hardlink(e) != nullptr)
+    if (la().entry_hardlink(e) != nullptr)
         return ArchiveEntryKind::Link;
-    switch (archive_entry_filetype(e)) {
+    switch (la().entry_filetype(e)) {
     case AE_IFREG:
         return ArchiveEntryKind::File;
     case AE_IFDIR:
@@ -354,7 +419,7 @@ Result<Scan> scanArchive(const std::string& bytes, const fs::path& path, const H
             scan.stopReason = "ヘッダーの大きさが正しくありません";
             break;
         }
-        int rc = archive_read_next_header(r.get(), &e);
+        int rc = la().read_next_header(r.get(), &e);
         if (rc == ARCHIVE_EOF)
             break;
         if (rc < ARCHIVE_WARN) {
@@ -368,12 +433,12 @@ Result<Scan> scanArchive(const std::string& bytes, const fs::path& path, const H
         s.entry.rawName = raw.value_or("");
         s.entry.name = sjisToUtf8(s.entry.rawName);
         s.entry.kind = kindOf(e);
-        if (s.entry.kind == ArchiveEntryKind::File && archive_entry_size_is_set(e))
-            s.entry.size = archive_entry_size(e);
-        if (archive_entry_symlink(e) != nullptr || archive_entry_symlink_w(e) != nullptr)
+        if (s.entry.kind == ArchiveEntryKind::File && la().entry_size_is_set(e))
+            s.entry.size = la().entry_size(e);
+        if (la().entry_symlink(e) != nullptr || la().entry_symlink_w(e) != nullptr)
             s.linkTarget = rawSymlink(e);
         scan.entries.push_back(std::move(s));
-        if (archive_read_data_skip(r.get()) < ARCHIVE_WARN) {
+        if (la().read_data_skip(r.get()) < ARCHIVE_WARN) {
             scan.complete = false;
             scan.stopReason = r.errorText();
             break;
@@ -556,7 +621,7 @@ bool extractData(Reader& r, std::size_t archiveSize, const ScannedEntry& s, cons
     std::int64_t written = 0;
     bool ok = true;
     while (ok) {
-        la_ssize_t n = archive_read_data(r.get(), buf.data(), buf.size());
+        la_ssize_t n = la().read_data(r.get(), buf.data(), buf.size());
         if (n == 0)
             break;
         if (n < 0) {
@@ -736,7 +801,7 @@ std::optional<Prepared> prepareArchive(const fs::path& archive, const fs::path& 
     archive_entry* e = nullptr;
     std::size_t next = 0;
     for (std::size_t i = 0; i < scan->entries.size(); ++i) {
-        int rc = archive_read_next_header(r.get(), &e);
+        int rc = la().read_next_header(r.get(), &e);
         if (rc < ARCHIVE_WARN || rc == ARCHIVE_EOF) {
             std::string detail = r.errorText();
             report.error(kArchiveDamaged,
@@ -751,7 +816,7 @@ std::optional<Prepared> prepareArchive(const fs::path& archive, const fs::path& 
             if (!extractData(r, bytes->size(), scan->entries[i], prepared.staging->file(i), crc,
                              total, report))
                 return std::nullopt;
-        } else if (archive_read_data_skip(r.get()) < ARCHIVE_WARN) {
+        } else if (la().read_data_skip(r.get()) < ARCHIVE_WARN) {
             std::string detail = r.errorText();
             report.error(classify(detail),
                          libarchiveMessage(classify(detail), archive.filename().string(), detail));

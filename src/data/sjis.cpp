@@ -1,8 +1,12 @@
 #include "data/sjis.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <iconv.h>
+#include <memory>
 #include <stdexcept>
+#include <vector>
 
 namespace velmar::data {
 namespace {
@@ -13,7 +17,8 @@ class Converter final {
   public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
         if (cd_ == reinterpret_cast<iconv_t>(-1))
-            throw std::runtime_error(std::string("iconv: no conversion from ") + from + " to " + to);
+            throw std::runtime_error(std::string("iconv: no conversion from ") + from + " to " +
+                                     to);
     }
     ~Converter() { iconv_close(cd_); }
     Converter(const Converter&) = delete;
@@ -47,7 +52,9 @@ Converter& toSjis() {
     return c;
 }
 
-bool isLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool isLead(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
 
 // Length of the UTF-8 sequence starting with `c`, 0 when `c` cannot start one.
 size_t utf8Length(unsigned char c) {
@@ -85,23 +92,90 @@ int charWidth(std::string_view s, size_t pos, size_t len) {
 
 } // namespace
 
+namespace {
+
+// CP932 -> UTF-8 by table lookup. A row of the table (one lead byte) is built
+// from iconv the first time a character of that row is met, so decoding costs
+// one lookup per character and start-up pays only for the rows a day uses.
+class DecodeTable final {
+  public:
+    // UTF-8 bytes of a character (CP932 lies in the BMP: at most 3 bytes);
+    // length 0 means "not a character".
+    struct Entry {
+        char bytes[3];
+        unsigned char length;
+    };
+
+    DecodeTable() {
+        for (int c = 0; c < 256; ++c) {
+            if (c < 0x80) {
+                single_[c].bytes[0] = static_cast<char>(c);
+                single_[c].length = 1;
+            } else if (isLead(static_cast<unsigned char>(c))) {
+                single_[c].length = 0;
+            } else {
+                char b = static_cast<char>(c);
+                fill(single_[c], std::string_view(&b, 1));
+            }
+        }
+    }
+
+    const Entry& single(unsigned char c) const { return single_[c]; }
+
+    const Entry& pair(unsigned char lead, unsigned char trail) {
+        auto& row = rows_[lead - 0x80];
+        if (!row) {
+            row = std::make_unique<std::array<Entry, 256>>();
+            for (int t = 0; t < 256; ++t) {
+                char two[2] = {static_cast<char>(lead), static_cast<char>(t)};
+                fill((*row)[static_cast<size_t>(t)], std::string_view(two, 2));
+            }
+        }
+        return (*row)[trail];
+    }
+
+  private:
+    static void fill(Entry& e, std::string_view in) {
+        std::string out;
+        e.length = 0;
+        if (fromSjis().convert(in, out) && !out.empty() && out.size() <= 3) {
+            std::copy(out.begin(), out.end(), e.bytes);
+            e.length = static_cast<unsigned char>(out.size());
+        }
+    }
+
+    Entry single_[256];
+    std::array<std::unique_ptr<std::array<Entry, 256>>, 128> rows_;
+};
+
+DecodeTable& decodeTable() {
+    thread_local DecodeTable table;
+    return table;
+}
+
+} // namespace
+
 std::string sjisToUtf8(std::string_view in) {
+    DecodeTable& t = decodeTable();
     std::string out;
     out.reserve(in.size() + in.size() / 2);
     size_t i = 0;
     while (i < in.size()) {
-        // Runs of ASCII go straight through.
-        size_t j = i;
-        while (j < in.size() && static_cast<unsigned char>(in[j]) < 0x80)
-            ++j;
-        if (j > i) {
-            out.append(in.data() + i, j - i);
-            i = j;
+        unsigned char c = static_cast<unsigned char>(in[i]);
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+            ++i;
             continue;
         }
-        unsigned char c = static_cast<unsigned char>(in[i]);
-        size_t len = (isLead(c) && i + 1 < in.size()) ? 2 : 1;
-        if (!fromSjis().convert(in.substr(i, len), out))
+        const DecodeTable::Entry* e = &t.single(c);
+        size_t len = 1;
+        if (isLead(c) && i + 1 < in.size()) {
+            e = &t.pair(c, static_cast<unsigned char>(in[i + 1]));
+            len = 2;
+        }
+        if (e->length)
+            out.append(e->bytes, e->length);
+        else
             out += "\xEF\xBF\xBD";
         i += len;
     }

@@ -1,5 +1,7 @@
 #include "history/firebird.h"
 
+#include "data/shared_library.h"
+
 #include <firebird/Interface.h>
 
 #include <cstring>
@@ -23,17 +25,26 @@ using Firebird::IXpbBuilder;
 using Firebird::ThrowStatusWrapper;
 
 struct Api {
-    Firebird::IMaster* master = nullptr;
+    Firebird::IMaster* master = nullptr; // nullptr: the client library is missing
     Firebird::IUtil* util = nullptr;
     Firebird::IProvider* provider = nullptr;
+    std::string error;
 };
 
 // The client library's entry points, looked up once; they live as long as the
-// process.
+// process. The library itself is opened on first use (see SharedLibrary), so
+// commands that never touch the history do not load it.
 Api& api() {
     static Api a = [] {
+        static data::SharedLibrary lib{"libfbclient.so.2", "libfbclient.so", "fbclient.dll",
+                                       "libfbclient.dylib"};
         Api x;
-        x.master = Firebird::fb_get_master_interface();
+        decltype(&Firebird::fb_get_master_interface) getMaster = nullptr;
+        if (!lib.load() || !lib.symbol("fb_get_master_interface", getMaster)) {
+            x.error = lib.error().empty() ? "fb_get_master_interface がありません" : lib.error();
+            return x;
+        }
+        x.master = getMaster();
         x.util = x.master->getUtilInterface();
         x.provider = x.master->getDispatcher();
         return x;
@@ -220,6 +231,8 @@ Connection::Connection(Key) : impl_(std::make_unique<Impl>()) {}
 Connection::~Connection() = default;
 
 Result<std::unique_ptr<Connection>> Connection::attach(const ConnectParams& params) {
+    if (!api().master)
+        return Error{api().error};
     try {
         std::string dpb = parameterBlock(params, false);
         StatusScope st;
@@ -235,6 +248,8 @@ Result<std::unique_ptr<Connection>> Connection::attach(const ConnectParams& para
 }
 
 Result<std::unique_ptr<Connection>> Connection::create(const ConnectParams& params) {
+    if (!api().master)
+        return Error{api().error};
     try {
         std::string dpb = parameterBlock(params, true);
         StatusScope st;

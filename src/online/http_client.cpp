@@ -1,8 +1,10 @@
 #include "online/http_client.h"
 
+#include "data/shared_library.h"
 #include "data/sjis.h"
 #include "data/text.h"
 
+#define CURL_DISABLE_TYPECHECK
 #include <curl/curl.h>
 
 #include <cerrno>
@@ -23,16 +25,54 @@ constexpr const char* kUserAgent = "Mozilla/3.0 (compatible; Indy Library)";
 constexpr const char* kAccept = "Accept: text/html, */*";
 constexpr long kMaxRedirects = 15;
 
-void globalInit() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+// libcurl is opened on first use (see SharedLibrary): only the commands that
+// talk to a server pay for loading it and its TLS, LDAP and Kerberos libraries.
+struct CurlApi {
+    decltype(&::curl_global_init) global_init = nullptr;
+    decltype(&::curl_easy_init) easy_init = nullptr;
+    decltype(&::curl_easy_setopt) easy_setopt = nullptr;
+    decltype(&::curl_easy_perform) easy_perform = nullptr;
+    decltype(&::curl_easy_getinfo) easy_getinfo = nullptr;
+    decltype(&::curl_easy_strerror) easy_strerror = nullptr;
+    decltype(&::curl_easy_cleanup) easy_cleanup = nullptr;
+    decltype(&::curl_slist_append) slist_append = nullptr;
+    decltype(&::curl_slist_free_all) slist_free_all = nullptr;
+    bool ready = false;
+    std::string error;
+};
+
+const CurlApi& curl() {
+    static const CurlApi api = [] {
+        static data::SharedLibrary lib{"libcurl.so.4", "libcurl.so", "libcurl-4.dll",
+                                       "libcurl.4.dylib"};
+        CurlApi a;
+        if (!lib.load()) {
+            a.error = lib.error();
+            return a;
+        }
+        a.ready = lib.symbol("curl_global_init", a.global_init) &&
+                  lib.symbol("curl_easy_init", a.easy_init) &&
+                  lib.symbol("curl_easy_setopt", a.easy_setopt) &&
+                  lib.symbol("curl_easy_perform", a.easy_perform) &&
+                  lib.symbol("curl_easy_getinfo", a.easy_getinfo) &&
+                  lib.symbol("curl_easy_strerror", a.easy_strerror) &&
+                  lib.symbol("curl_easy_cleanup", a.easy_cleanup) &&
+                  lib.symbol("curl_slist_append", a.slist_append) &&
+                  lib.symbol("curl_slist_free_all", a.slist_free_all);
+        if (!a.ready)
+            a.error = "libcurl に必要な関数がありません";
+        else
+            a.global_init(CURL_GLOBAL_DEFAULT);
+        return a;
+    }();
+    return api;
 }
 
 struct EasyFree {
-    void operator()(CURL* h) const { curl_easy_cleanup(h); }
+    void operator()(CURL* h) const { curl().easy_cleanup(h); }
 };
 struct ListFree {
-    void operator()(curl_slist* l) const { curl_slist_free_all(l); }
+    void operator()(curl_slist* l) const { curl().slist_free_all(l); }
 };
 
 // Where the body of one request goes and how its progress is reported.
@@ -101,73 +141,73 @@ class Request {
   public:
     Request(const HttpSettings& settings, const std::string& provider, const std::string& url,
             Sink& sink)
-        : h_(curl_easy_init()) {
+        : h_(curl().ready ? curl().easy_init() : nullptr) {
         if (!h_)
             return;
         CURL* h = h_.get();
         errorBuffer_[0] = '\0';
-        curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorBuffer_);
-        curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(h, CURLOPT_URL, url.c_str());
-        curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(h, CURLOPT_HTTP_VERSION,
-                         provider == kNifty ? CURL_HTTP_VERSION_1_0 : CURL_HTTP_VERSION_1_1);
-        headers_.reset(curl_slist_append(nullptr, kAccept));
-        curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers_.get());
-        curl_easy_setopt(h, CURLOPT_USERAGENT, kUserAgent);
-        curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(h, CURLOPT_MAXREDIRS, kMaxRedirects);
+        curl().easy_setopt(h, CURLOPT_ERRORBUFFER, errorBuffer_);
+        curl().easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+        curl().easy_setopt(h, CURLOPT_URL, url.c_str());
+        curl().easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+        curl().easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        curl().easy_setopt(h, CURLOPT_HTTP_VERSION,
+                           provider == kNifty ? CURL_HTTP_VERSION_1_0 : CURL_HTTP_VERSION_1_1);
+        headers_.reset(curl().slist_append(nullptr, kAccept));
+        curl().easy_setopt(h, CURLOPT_HTTPHEADER, headers_.get());
+        curl().easy_setopt(h, CURLOPT_USERAGENT, kUserAgent);
+        curl().easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+        curl().easy_setopt(h, CURLOPT_MAXREDIRS, kMaxRedirects);
         // Cookie engine on with nothing loaded: cookies live for this request only.
-        curl_easy_setopt(h, CURLOPT_COOKIEFILE, "");
+        curl().easy_setopt(h, CURLOPT_COOKIEFILE, "");
 
         // The server certificate is always verified.
-        curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
-        curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
+        curl().easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
+        curl().easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
         if (!settings.caFile.empty())
-            curl_easy_setopt(h, CURLOPT_CAINFO, settings.caFile.c_str());
+            curl().easy_setopt(h, CURLOPT_CAINFO, settings.caFile.c_str());
 
         const ProxySettings& p = settings.proxy;
         std::string address = data::trim(p.ProxyAddress);
         if (!address.empty()) {
-            curl_easy_setopt(h, CURLOPT_PROXY, address.c_str());
-            curl_easy_setopt(h, CURLOPT_PROXYPORT, static_cast<long>(p.ProxyPort));
-            curl_easy_setopt(h, CURLOPT_PROXYTYPE, static_cast<long>(CURLPROXY_HTTP));
+            curl().easy_setopt(h, CURLOPT_PROXY, address.c_str());
+            curl().easy_setopt(h, CURLOPT_PROXYPORT, static_cast<long>(p.ProxyPort));
+            curl().easy_setopt(h, CURLOPT_PROXYTYPE, static_cast<long>(CURLPROXY_HTTP));
             if (!data::trim(p.ProxyUser).empty() && !data::trim(p.ProxyPassword).empty()) {
-                curl_easy_setopt(h, CURLOPT_PROXYUSERNAME, p.ProxyUser.c_str());
-                curl_easy_setopt(h, CURLOPT_PROXYPASSWORD, p.ProxyPassword.c_str());
+                curl().easy_setopt(h, CURLOPT_PROXYUSERNAME, p.ProxyUser.c_str());
+                curl().easy_setopt(h, CURLOPT_PROXYPASSWORD, p.ProxyPassword.c_str());
                 // Credentials go out only when the proxy asks for them.
-                curl_easy_setopt(h, CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_ANY));
+                curl().easy_setopt(h, CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_ANY));
             }
         } else {
             // No proxy from the environment either: only the settings decide.
-            curl_easy_setopt(h, CURLOPT_PROXY, "");
+            curl().easy_setopt(h, CURLOPT_PROXY, "");
         }
 
-        curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, settings.connectTimeoutSeconds);
-        curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-        curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, settings.stallTimeoutSeconds);
+        curl().easy_setopt(h, CURLOPT_CONNECTTIMEOUT, settings.connectTimeoutSeconds);
+        curl().easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        curl().easy_setopt(h, CURLOPT_LOW_SPEED_TIME, settings.stallTimeoutSeconds);
 
-        curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, onData);
-        curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
-        curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
-        curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, onProgress);
-        curl_easy_setopt(h, CURLOPT_XFERINFODATA, &sink);
+        curl().easy_setopt(h, CURLOPT_WRITEFUNCTION, onData);
+        curl().easy_setopt(h, CURLOPT_WRITEDATA, &sink);
+        curl().easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+        curl().easy_setopt(h, CURLOPT_XFERINFOFUNCTION, onProgress);
+        curl().easy_setopt(h, CURLOPT_XFERINFODATA, &sink);
     }
 
     CURL* get() const { return h_.get(); }
 
     // Pre-emptive Basic authentication with these credentials.
     void basicAuth(const std::string& user, const std::string& password) {
-        curl_easy_setopt(h_.get(), CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
-        curl_easy_setopt(h_.get(), CURLOPT_USERNAME, user.c_str());
-        curl_easy_setopt(h_.get(), CURLOPT_PASSWORD, password.c_str());
+        curl().easy_setopt(h_.get(), CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
+        curl().easy_setopt(h_.get(), CURLOPT_USERNAME, user.c_str());
+        curl().easy_setopt(h_.get(), CURLOPT_PASSWORD, password.c_str());
     }
 
     void emptyPost() {
-        curl_easy_setopt(h_.get(), CURLOPT_POST, 1L);
-        curl_easy_setopt(h_.get(), CURLOPT_POSTFIELDS, "");
-        curl_easy_setopt(h_.get(), CURLOPT_POSTFIELDSIZE, 0L);
+        curl().easy_setopt(h_.get(), CURLOPT_POST, 1L);
+        curl().easy_setopt(h_.get(), CURLOPT_POSTFIELDS, "");
+        curl().easy_setopt(h_.get(), CURLOPT_POSTFIELDSIZE, 0L);
     }
 
     // Runs the request and classifies the outcome.
@@ -175,16 +215,16 @@ class Request {
         TransferFailure f;
         if (!h_) {
             f.kind = FailureKind::Connection;
-            f.detail = "curl_easy_init";
+            f.detail = curl().ready ? "curl_easy_init" : curl().error;
             return f;
         }
-        CURLcode rc = curl_easy_perform(h_.get());
+        CURLcode rc = curl().easy_perform(h_.get());
         if (sink.begun && sink.events->workEnd)
             sink.events->workEnd();
         long status = 0;
-        curl_easy_getinfo(h_.get(), CURLINFO_RESPONSE_CODE, &status);
+        curl().easy_getinfo(h_.get(), CURLINFO_RESPONSE_CODE, &status);
         f.httpStatus = status;
-        std::string why = errorBuffer_[0] ? errorBuffer_ : curl_easy_strerror(rc);
+        std::string why = errorBuffer_[0] ? errorBuffer_ : curl().easy_strerror(rc);
         switch (rc) {
         case CURLE_OK:
             if (status >= 400) {
@@ -224,9 +264,7 @@ class Request {
 } // namespace
 
 TmodHttp::TmodHttp(HttpSettings settings, TransferEvents events)
-    : settings_(std::move(settings)), events_(std::move(events)) {
-    globalInit();
-}
+    : settings_(std::move(settings)), events_(std::move(events)) {}
 
 bool TmodHttp::FetchToFile(const std::string& provider, const std::string& userId,
                            const std::string& password, const std::string& url,
