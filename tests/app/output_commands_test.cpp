@@ -72,6 +72,7 @@ class OutputCommandsTest : public QObject {
     void paceMapColours();
     void paceMapNudgeAndWindow();
     void aboutBoxShapeAndFade();
+    void gapMapCreatedShownAndExported();
 
   private:
     QTemporaryDir settingsDir_;
@@ -446,6 +447,63 @@ void OutputCommandsTest::aboutBoxShapeAndFade() {
     about->show();
     QTest::mouseClick(about, Qt::LeftButton, {}, QPoint(205, 90));
     QTRY_VERIFY(guard.isNull());
+}
+
+void OutputCommandsTest::gapMapCreatedShownAndExported() {
+    writeDay(home_, "20261213", 12, 16, 5);
+    auto w = makeWindow(home_, rec_);
+    auto* commands = new app::OutputCommands(*w);
+    w->show();
+    QTRY_COMPARE(w->currentRace(), 0);
+    w->predictRace(2);
+    const std::filesystem::path gapFile = home_ / "Gap" / "261213.gap";
+    std::filesystem::remove(gapFile);
+
+    // Declined: nothing is created, nothing shown.
+    rec_.answer = false;
+    w->toolButton(8)->click();
+    QCOMPARE(rec_.questions.size(), 1);
+    QVERIFY(rec_.questions.front().startsWith(
+        QStringLiteral("2026年12月13日のGAPデータがありません。")));
+    QVERIFY(!std::filesystem::exists(gapFile));
+    QVERIFY(commands->gapMap() == nullptr);
+
+    // Accepted: the day is run behind the progress dialog, the file written
+    // and shown; the race shown before is shown again.
+    rec_.answer = true;
+    QSignalSpy opened(commands, &app::OutputCommands::progressOpened);
+    w->toolButton(8)->click();
+    QCOMPARE(opened.count(), 1);
+    QVERIFY(std::filesystem::exists(gapFile));
+    QCOMPARE(w->currentRace(), 2);
+    views::TfrmGAP* map = commands->gapMap();
+    QVERIFY(map && map->isVisible());
+    QCOMPARE(map->windowTitle(), QStringLiteral("2026年12月13日の単勝GAPホースMAP"));
+    const std::vector<std::string> lines = crlfLines(fileBytes(gapFile));
+    QVERIFY2(!lines.empty(), "the generated day has gap horses");
+    QCOMPARE(map->grid()->rowCount(), int(lines.size()));
+    QCOMPARE(map->height(), 18 * int(lines.size()) + 115);
+    // The second command shows the file without asking again.
+    rec_.questions.clear();
+    w->toolButton(8)->click();
+    QVERIFY(rec_.questions.isEmpty());
+    QCOMPARE(opened.count(), 1);
+
+    // The bulk win/place file: two lines per listed horse.
+    const std::filesystem::path kmi = home_ / "gap.kmi";
+    w->saveDialogHook = [&](const QString&, const QString&, const QString&) {
+        return qs(kmi.string());
+    };
+    map->imgBtn1()->click();
+    const std::vector<std::string> bets = crlfLines(fileBytes(kmi));
+    QCOMPARE(bets.size(), 2 * lines.size());
+    for (size_t i = 0; i + 1 < bets.size(); i += 2) {
+        QCOMPARE(bets[i].size(), size_t(19));
+        QCOMPARE(bets[i].substr(2, 8), std::string("20261213"));
+        QCOMPARE(bets[i][12], '0');
+        QCOMPARE(bets[i + 1][12], '1');
+        QCOMPARE(bets[i].substr(0, 12), bets[i + 1].substr(0, 12));
+    }
 }
 
 QTEST_MAIN(OutputCommandsTest)
