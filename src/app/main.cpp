@@ -17,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProxyStyle>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -37,6 +38,18 @@ std::filesystem::path resolveHome(const QString& option) {
     return std::filesystem::path(QDir(data).filePath(QStringLiteral("velmar")).toStdString());
 }
 
+// Hints appear after 250 ms, and the next one at once within 250 ms.
+class HintTimingStyle : public QProxyStyle {
+  public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == QStyle::SH_ToolTip_WakeUpDelay || hint == QStyle::SH_ToolTip_FallAsleepDelay) {
+            return 250;
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
 // Test and measurement hooks print one line each on standard output.
 void testLine(const char* text) {
     if (qEnvironmentVariableIsSet("VELMAR_TEST_HOOKS")) {
@@ -49,6 +62,7 @@ void testLine(const char* text) {
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    QApplication::setStyle(new HintTimingStyle); // the application owns its style
     QApplication::setApplicationName(QStringLiteral("Velmar"));
     QApplication::setApplicationDisplayName(QStringLiteral("Velmar"));
 

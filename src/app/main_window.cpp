@@ -738,7 +738,8 @@ void TfrmQV::showPrediction() {
     grid_->setCurrentIndex(QModelIndex());
     grid_->scrollToTop();
     grid_->show();
-    showPattern(p.racePattern);
+    // A race without bets keeps its pattern but the indicator goes dark.
+    showPattern(p.patternText.empty() ? 0 : p.racePattern);
     showBetPanel(p);
 }
 
@@ -908,7 +909,8 @@ void TfrmQV::afterBetsChanged() {
     for (size_t r = 0; r < p.grid.rows.size(); ++r) {
         grid_->setCell(int(r), 11, qs(p.grid.rows[r].cells[11].text));
     }
-    showPattern(p.racePattern);
+    // A race without bets keeps its pattern but the indicator goes dark.
+    showPattern(p.patternText.empty() ? 0 : p.racePattern);
     showBetPanel(p);
     refreshBetText();
 }

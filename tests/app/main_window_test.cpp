@@ -631,12 +631,24 @@ void MainWindowTest::betDetailWindowShowsAndSaves() {
     QTRY_COMPARE(w->currentRace(), 0);
     // Find a race with bets among the day's twelve.
     int withBets = -1;
-    for (int k = 0; k < 12 && withBets < 0; ++k) {
+    int dark = 0;
+    for (int k = 0; k < 12; ++k) {
         w->predictRace(k);
-        if (w->prediction()->betPanel.shown) {
+        const engine::Prediction& p = *w->prediction();
+        if (p.betPanel.shown && withBets < 0) {
             withBets = k;
         }
+        // The pattern indicator lights the race's pattern only when it has bets.
+        for (int i = 0; i < 4; ++i) {
+            const bool lit =
+                w->findChild<QLabel*>(QStringLiteral("imgPatt%1").arg(i))->property("lit").toBool();
+            QCOMPARE(lit, !p.patternText.empty() && p.racePattern == i + 1);
+        }
+        dark += p.patternText.empty() && p.racePattern != 0;
+        QCOMPARE(w->betLabel(0)->isVisibleTo(w.get()), p.betPanel.shown);
     }
+    qInfo("races with a pattern but no bets: %d", dark);
+    w->predictRace(withBets);
     QVERIFY(withBets >= 0);
     QVERIFY(!w->betWindow()->isVisible());
     w->action("S2")->trigger();
