@@ -73,6 +73,8 @@ class OutputCommandsTest : public QObject {
     void paceMapNudgeAndWindow();
     void aboutBoxShapeAndFade();
     void gapMapCreatedShownAndExported();
+    void bulkFileOnlyInDeveloperMode();
+    void newsletterPassFillsTheHiddenGrid();
 
   private:
     QTemporaryDir settingsDir_;
@@ -214,7 +216,10 @@ void OutputCommandsTest::malformedRaceStopsTheRunAndRestoresWindows() {
     rec_.messages.clear();
     w->action("popCSV")->trigger();
     QCOMPARE(rec_.messages.size(), 1);
-    qDebug() << rec_.messages.front();
+    // The message names the file line, the race and the bad value.
+    QVERIFY2(rec_.messages.front().contains(QStringLiteral("5 行目")) &&
+                 rec_.messages.front().contains(QStringLiteral("1x")),
+             qPrintable(rec_.messages.front()));
     QCOMPARE(fileBytes(target), std::string("earlier content\r\n"));
     QCOMPARE(w->currentRace(), 1);
     QVERIFY(w->isVisible());
@@ -502,6 +507,84 @@ void OutputCommandsTest::gapMapCreatedShownAndExported() {
         QCOMPARE(bets[i + 1][12], '1');
         QCOMPARE(bets[i].substr(0, 12), bets[i + 1].substr(0, 12));
     }
+}
+
+void OutputCommandsTest::bulkFileOnlyInDeveloperMode() {
+    writeDay(home_, "20261213", 12, 14, 11);
+    const QString ini = QDir(homeDir_->path()).filePath("velmar.ini");
+    for (bool developer : {false, true}) {
+        {
+            QFile f(ini);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(developer ? "[Option]\nDeveloperMode=1\n" : "[Option]\nDeveloperMode=0\n");
+        }
+        auto w = makeWindow(home_, rec_, ini);
+        new app::OutputCommands(*w);
+        w->show();
+        QTRY_COMPARE(w->currentRace(), 0);
+        int asked = 0;
+        const std::filesystem::path target = home_ / "bulk.kmi";
+        w->saveDialogHook = [&](const QString&, const QString& filter, const QString& start) {
+            ++asked;
+            if (filter != QStringLiteral("買い目一括ファイル(*.kmi)") ||
+                QFileInfo(start).fileName() != QStringLiteral("qv261213.kmi")) {
+                return QString();
+            }
+            return qs(target.string());
+        };
+        w->action("popBrimfast")->trigger();
+        QCOMPARE(asked, developer ? 1 : 0);
+        QCOMPARE(std::filesystem::exists(target), developer);
+        if (developer) {
+            const std::vector<std::string> lines = crlfLines(fileBytes(target));
+            QVERIFY(!lines.empty());
+            QVERIFY(lines.front().rfind("'rank=", 0) == 0);
+        }
+    }
+}
+
+void OutputCommandsTest::newsletterPassFillsTheHiddenGrid() {
+    writeDay(home_, "20261213", 6, 10);
+    auto w = makeWindow(home_, rec_);
+    auto* commands = new app::OutputCommands(*w);
+    w->show();
+    QTRY_COMPARE(w->currentRace(), 0);
+    w->predictRace(3);
+    w->showDetail(2, true);
+    writeBytes(home_ / "tk.tmp", "x");
+    QSignalSpy opened(commands, &app::OutputCommands::progressOpened);
+    QStringList captions;
+    commands->folderHook = [&](const QString& caption) {
+        captions << caption;
+        return QString();
+    };
+    w->action("popHtml")->trigger();
+    QCOMPARE(captions, QStringList{QStringLiteral("HTMLの出力先フォルダを選択してください")});
+    QCOMPARE(opened.count(), 0);
+    QVERIFY(std::filesystem::exists(home_ / "tk.tmp"));
+    QVERIFY(w->prediction()->html.rows.empty());
+
+    commands->folderHook = [&](const QString&) { return homeDir_->path(); };
+    w->action("popHtml")->trigger();
+    QCOMPARE(opened.count(), 1);
+    QVERIFY(!std::filesystem::exists(home_ / "tk.tmp"));
+    QCOMPARE(w->currentRace(), 3);
+    QCOMPARE(int(w->prediction()->html.rows.size()), 10); // grdHtml of the race shown
+    QVERIFY(w->detailWindow()->isVisible());
+    QCOMPARE(w->detailWindow()->cmbBamei()->currentIndex(), 1);
+    // The mode ends with the command.
+    w->predictRace(3);
+    QVERIFY(w->prediction()->html.rows.empty());
+
+    // The working lists: venues in order, labels a1.. b1..
+    const app::NewsletterLists lists = app::newsletterLists(w->raceDay());
+    QVERIFY(!lists.venues.empty() && lists.venues.size() <= 3);
+    size_t total = 0;
+    for (size_t v = 0; v < lists.venues.size(); ++v) {
+        total += lists.races[v].size();
+        QCOMPARE(lists.labels[v].front(), std::string(1, char('a' + v)) + "1");
+    }
+    QVERIFY(total <= size_t(w->raceDay().raceCount));
 }
 
 QTEST_MAIN(OutputCommandsTest)
