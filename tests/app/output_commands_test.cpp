@@ -75,6 +75,8 @@ class OutputCommandsTest : public QObject {
     void gapMapCreatedShownAndExported();
     void bulkFileOnlyInDeveloperMode();
     void newsletterPassFillsTheHiddenGrid();
+    void paceMapPrintsOnePage();
+    void aboutBoxGoesWhenInactive();
 
   private:
     QTemporaryDir settingsDir_;
@@ -585,6 +587,74 @@ void OutputCommandsTest::newsletterPassFillsTheHiddenGrid() {
         QCOMPARE(lists.labels[v].front(), std::string(1, char('a' + v)) + "1");
     }
     QVERIFY(total <= size_t(w->raceDay().raceCount));
+}
+
+void OutputCommandsTest::paceMapPrintsOnePage() {
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (pdftotext.isEmpty()) {
+        QSKIP("pdftotext is not installed");
+    }
+    writeDay(home_, "20261213", 2, 12);
+    auto w = makeWindow(home_, rec_);
+    auto* commands = new app::OutputCommands(*w);
+    w->show();
+    QTRY_COMPARE(w->currentRace(), 0);
+    w->action("mnuMap")->trigger();
+    views::TfrmGraph* map = commands->paceMap();
+    const QString pdf = QDir(homeDir_->path()).filePath("map.pdf");
+    map->printerHook = [&pdf] {
+        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(pdf);
+        return printer;
+    };
+    map->btnPrint()->click();
+    QProcess p;
+    p.start(pdftotext, {pdf, QStringLiteral("-")});
+    QVERIFY(p.waitForFinished(60000));
+    const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    QCOMPARE(text.count(QLatin1Char('\f')), 1); // one page
+    auto squeezed = [](QString s) { return s.remove(QLatin1Char(' ')).remove(QChar(0x3000)); };
+    const QString all = squeezed(text);
+    const engine::Prediction& pred = *w->prediction();
+    QVERIFY(all.contains(squeezed(qs(pred.titleText1))));
+    for (const engine::TBachu& b : pred.runners) {
+        QVERIFY2(all.contains(squeezed(qs(b.horseName))), b.horseName.c_str());
+    }
+}
+
+void OutputCommandsTest::aboutBoxGoesWhenInactive() {
+    QWidget other;
+    other.resize(200, 100);
+    // From the menu: owned by the main window, fading in from 0.
+    writeDay(home_, "20261213", 1, 8);
+    auto w = makeWindow(home_, rec_);
+    auto* commands = new app::OutputCommands(*w);
+    QPointer<views::TfrmAbout> shown;
+    commands->aboutHook = [&](views::TfrmAbout* about) { shown = about; };
+    w->action("popVersion")->trigger();
+    QVERIFY(shown);
+    QCOMPARE(shown->parentWidget(), w.get());
+    QCOMPARE(shown->alpha(), 0);
+    shown->show();
+    shown->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(shown));
+    other.show();
+    other.activateWindow();
+    QTRY_VERIFY(shown.isNull());
+
+    // The splash goes once the main window is active.
+    QPointer<views::TfrmAbout> splash = new views::TfrmAbout(views::TfrmAbout::Use::Splash);
+    QCOMPARE(splash->alpha(), 255);
+    splash->show();
+    splash->releaseWhenActive(&other);
+    other.activateWindow();
+    QWidget third;
+    third.show();
+    third.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&third));
+    other.activateWindow();
+    QTRY_VERIFY(splash.isNull());
 }
 
 QTEST_MAIN(OutputCommandsTest)
