@@ -338,7 +338,9 @@ void TfrmGraph::printTo(QPrinter& printer) const {
     // Millimetres to device pixels, truncated; vertical positions use the
     // horizontal resolution too.
     auto mm = [dpi](double v) { return double(int(v * dpi / 25.4)); };
-    QFont font(QStringLiteral("IPAPGothic"));
+    QFont font;
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+                      QStringLiteral("IPAPGothic")});
     font.setPointSize(10);
     painter.setFont(font);
     painter.setBrush(Qt::white);

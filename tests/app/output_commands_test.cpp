@@ -494,6 +494,22 @@ void OutputCommandsTest::gapMapCreatedShownAndExported() {
     QVERIFY(rec_.questions.isEmpty());
     QCOMPARE(opened.count(), 1);
 
+    // The links: a race label predicts its race, a horse opens its detail.
+    emit map->grid()->anchorClicked(0, 1, QStringLiteral("4"));
+    QCOMPARE(w->currentRace(), 4);
+    emit map->grid()->anchorClicked(0, 2, QStringLiteral("5,3"));
+    QCOMPARE(w->currentRace(), 5);
+    QVERIFY(w->detailWindow()->isVisible());
+    QCOMPARE(w->detailWindow()->cmbBamei()->currentIndex(), 2);
+    // Drawing: text cells black on white, a silver line above each later venue.
+    QCOMPARE(map->grid()->cellStyle(0, 0).background, QColor(Qt::white));
+    for (int r = 1; r < map->grid()->rowCount(); ++r) {
+        const QString venue = map->grid()->cell(r, 0);
+        const bool newVenue = !venue.isEmpty() && venue != QStringLiteral(" ");
+        QCOMPARE(map->grid()->cellBorder(r, 1).top, newVenue);
+    }
+    QVERIFY(!map->grid()->cellBorder(0, 1).top);
+
     // The bulk win/place file: two lines per listed horse.
     const std::filesystem::path kmi = home_ / "gap.kmi";
     w->saveDialogHook = [&](const QString&, const QString&, const QString&) {
