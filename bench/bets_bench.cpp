@@ -7,6 +7,8 @@
 #include "tools/day_files.h"
 #include "tools/race_day_generator.h"
 
+#include "bench_day.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -19,32 +21,8 @@ using namespace velmar;
 
 namespace {
 
-struct Day {
-    fs::path home;
-    data::RaceDay day;
-    engine::PredictOptions options;
-
-    Day() {
-        std::string templ = (fs::temp_directory_path() / "velmar-bets-bench-XXXXXX").string();
-        if (!mkdtemp(templ.data()))
-            throw std::runtime_error("mkdtemp failed");
-        home = templ;
-        tools::GenOptions gen;
-        gen.races = 36;
-        gen.runners = 16;
-        const tools::RaceDay model = tools::generateRaceDay(gen);
-        if (!tools::writeDayFiles(home, model, tools::Generation::Vd2).ok() ||
-            !tools::writeStandardData(home / "Data", model, gen.seed).ok())
-            throw std::runtime_error("cannot write the day");
-        auto loaded = data::loadRaceDay(home, day);
-        if (!loaded.ok() || !loaded.value())
-            throw std::runtime_error("cannot load the day");
-        options.home = home;
-    }
-    ~Day() {
-        std::error_code ec;
-        fs::remove_all(home, ec);
-    }
+struct Day : bench::BenchDay {
+    Day() : BenchDay("bets-bench", 36, 16) {}
 };
 
 Day& fullDay() {

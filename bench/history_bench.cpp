@@ -12,6 +12,8 @@
 #include "tools/day_files.h"
 #include "tools/race_day_generator.h"
 
+#include "bench_day.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -25,33 +27,8 @@ using namespace velmar;
 
 namespace {
 
-struct Day {
-    fs::path home;
-    data::RaceDay day;
-    engine::PredictOptions options;
-
-    Day() {
-        std::string templ = (fs::temp_directory_path() / "velmar-history-bench-XXXXXX").string();
-        if (!mkdtemp(templ.data()))
-            throw std::runtime_error("mkdtemp failed");
-        home = templ;
-        tools::GenOptions gen;
-        gen.races = 36;
-        gen.runners = 18;
-        const tools::RaceDay model = tools::generateRaceDay(gen);
-        if (!tools::writeDayFiles(home, model, tools::Generation::Vd2).ok() ||
-            !tools::writeStandardData(home / "Data", model, gen.seed).ok())
-            throw std::runtime_error("cannot write the day");
-        auto loaded = data::loadRaceDay(home, day);
-        if (!loaded.ok() || !loaded.value())
-            throw std::runtime_error("cannot load the day");
-        options.home = home;
-        options.now = {2026, 12, 13, 0};
-    }
-    ~Day() {
-        std::error_code ec;
-        fs::remove_all(home, ec);
-    }
+struct Day : bench::BenchDay {
+    Day() : BenchDay("history-bench", 36, 18) {}
     history::HistoryLocation location() const {
         history::HistoryLocation l;
         l.home = home;

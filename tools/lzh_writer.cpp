@@ -12,20 +12,6 @@ constexpr std::uint16_t kUnixFile = 0100000;
 constexpr std::uint16_t kUnixDirectory = 0040000;
 constexpr std::uint16_t kUnixSymlink = 0120000;
 
-const std::array<std::uint16_t, 256>& crcTable() {
-    static const std::array<std::uint16_t, 256> table = [] {
-        std::array<std::uint16_t, 256> t{};
-        for (unsigned i = 0; i < 256; ++i) {
-            unsigned c = i;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? (c >> 1) ^ 0xA001u : c >> 1;
-            t[i] = static_cast<std::uint16_t>(c);
-        }
-        return t;
-    }();
-    return table;
-}
-
 void put8(std::string& out, unsigned v) {
     out.push_back(static_cast<char>(v & 0xFF));
 }
@@ -109,13 +95,6 @@ std::string entryHeader(const LzhEntry& e) {
 }
 
 } // namespace
-
-std::uint16_t lzhCrc16(std::string_view bytes, std::uint16_t crc) {
-    const auto& table = crcTable();
-    for (unsigned char b : bytes)
-        crc = static_cast<std::uint16_t>(table[(crc ^ b) & 0xFF] ^ (crc >> 8));
-    return crc;
-}
 
 std::string lzhArchive(const std::vector<LzhEntry>& entries, const LzhOptions& options) {
     std::string out;

@@ -4,6 +4,7 @@
 // package CNX files; tests use it to build archives a real archiver would
 // never produce (names with "..", absolute paths, links, damaged data).
 
+#include "data/archive.h"
 #include "data/result.h"
 
 #include <cstdint>
@@ -53,7 +54,7 @@ struct LzhOptions {
 };
 
 // CRC-16 as LHA computes it (polynomial 0xA001, reflected, initial value 0).
-std::uint16_t lzhCrc16(std::string_view bytes, std::uint16_t crc = 0);
+using data::lzhCrc16;
 
 // The archive as bytes. Cut the result to make a truncated archive.
 std::string lzhArchive(const std::vector<LzhEntry>& entries, const LzhOptions& options = {});

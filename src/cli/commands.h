@@ -2,17 +2,15 @@
 // Command groups of velmar-cli. Each registers its subcommands; a command
 // stores its exit status through setExitCode.
 
+#include "data/race_day.h"
 #include "data/result.h"
+#include "engine/prediction.h"
 
 #include <filesystem>
 #include <string>
 
 namespace CLI {
 class App;
-}
-
-namespace velmar::data {
-struct RaceDay;
 }
 
 namespace velmar::cli {
@@ -32,6 +30,14 @@ Status createGapDataForImport(const std::filesystem::path& home,
 
 // The Velmar home: --home, else VELMAR_HOME, else ~/.local/share/velmar.
 std::filesystem::path resolveHome(const std::string& option);
+
+// The race-day files of the home; an error when they are missing, unreadable
+// or hold no race.
+Result<data::RaceDay> loadDay(const std::filesystem::path& home);
+
+// Prediction options of a command: the home's standard data and the local
+// date and time as "now".
+engine::PredictOptions predictOptionsFor(const std::filesystem::path& home);
 
 void setExitCode(int code);
 int exitCode();

@@ -31,14 +31,6 @@ struct PredictArgs {
     int sortCode = 1;
 };
 
-engine::DateTime localNow() {
-    const std::time_t t = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&t, &local);
-    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-            local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec};
-}
-
 // The runner order of the JSON: horse-number order, whatever the grid's sort.
 const engine::GridRow* rowOf(const engine::Prediction& p, int32_t horse) {
     for (const engine::GridRow& r : p.grid.rows)
@@ -158,20 +150,14 @@ void printTable(std::ostream& out, const engine::Prediction& p) {
 
 void runPredict(const PredictArgs& args) {
     const fs::path home = resolveHome(args.home);
-    data::RaceDay day;
-    auto loaded = data::loadRaceDay(home, day);
+    auto loaded = loadDay(home);
     if (!loaded) {
         fail(loaded.error().message);
         return;
     }
-    if (!*loaded || day.raceCount == 0) {
-        fail("レースデータがありません: " + home.string());
-        return;
-    }
+    const data::RaceDay& day = *loaded;
 
-    engine::PredictOptions options;
-    options.home = home;
-    options.now = localNow();
+    engine::PredictOptions options = predictOptionsFor(home);
     options.sortCode = args.sortCode;
     // The history only when the home already has one: predicting never creates it.
     auto store = std::make_unique<history::HistoryStore>();

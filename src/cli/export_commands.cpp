@@ -25,28 +25,6 @@ struct ExportArgs {
     int race = 0;
 };
 
-// The race-day files of the home; an error when they are missing or unreadable.
-Result<data::RaceDay> loadDay(const fs::path& home) {
-    data::RaceDay day;
-    auto loaded = data::loadRaceDay(home, day);
-    if (!loaded)
-        return loaded.error();
-    if (!loaded.value() || day.raceCount == 0)
-        return Error{"レースデータがありません: " + home.string()};
-    return day;
-}
-
-engine::PredictOptions optionsFor(const fs::path& home) {
-    engine::PredictOptions options;
-    options.home = home;
-    const std::time_t t = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&t, &local);
-    options.now = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                   local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec};
-    return options;
-}
-
 fs::path outPath(const std::string& out, const std::string& defaultName) {
     return out.empty() ? fs::path(defaultName) : fs::path(out);
 }
@@ -73,7 +51,7 @@ void runDayExportCommand(bets::DayExportKind kind, const ExportArgs& args) {
     const fs::path path = outPath(args.out, name);
     // The desktop program remembers the race it shows; the command line shows
     // none, so race 0 stands in (the file does not depend on it).
-    auto run = bets::exportDayFile(kind, path, *day, 0, optionsFor(home));
+    auto run = bets::exportDayFile(kind, path, *day, 0, predictOptionsFor(home));
     if (!run) {
         fail(run.error().message);
         return;
@@ -93,7 +71,7 @@ void runBetFileCommand(const ExportArgs& args) {
              std::to_string(day->raceCount - 1) + "）。");
         return;
     }
-    auto prediction = engine::predictRace(*day, args.race, optionsFor(home));
+    auto prediction = engine::predictRace(*day, args.race, predictOptionsFor(home));
     if (!prediction) {
         fail(prediction.error().message);
         return;

@@ -49,27 +49,6 @@ history::HistoryLocation locationOf(const fs::path& home, const std::string& dbO
     return l;
 }
 
-Result<data::RaceDay> loadDay(const fs::path& home) {
-    data::RaceDay day;
-    auto loaded = data::loadRaceDay(home, day);
-    if (!loaded)
-        return loaded.error();
-    if (!*loaded || day.raceCount == 0)
-        return Error{"レースデータがありません: " + home.string()};
-    return day;
-}
-
-engine::PredictOptions optionsFor(const fs::path& home) {
-    engine::PredictOptions options;
-    options.home = home;
-    const std::time_t t = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&t, &local);
-    options.now = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                   local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec};
-    return options;
-}
-
 // Creates the gap data into `gapFile` with the history of `location`. The
 // history is optional, as in the desktop program: a refused connection is
 // reported and the gap file is still made.
@@ -79,7 +58,7 @@ Result<history::GapDataResult> runCreate(const fs::path& home, const fs::path& g
     history::HistoryStore store;
     if (Status s = store.connectHistory(location); !s)
         std::cerr << s.error().message << std::endl;
-    auto result = history::createGapData(day, gapFile, 0, optionsFor(home), &store);
+    auto result = history::createGapData(day, gapFile, 0, predictOptionsFor(home), &store);
     if (store.connected())
         if (Status s = store.disconnectHistory(); !s)
             std::cerr << s.error().message << std::endl;

@@ -29,22 +29,6 @@ namespace {
 // ---------------------------------------------------------------------------
 // Small helpers
 
-std::uint16_t crc16(std::string_view bytes, std::uint16_t crc = 0) {
-    static const std::array<std::uint16_t, 256> table = [] {
-        std::array<std::uint16_t, 256> t{};
-        for (unsigned i = 0; i < 256; ++i) {
-            unsigned c = i;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? (c >> 1) ^ 0xA001u : c >> 1;
-            t[i] = static_cast<std::uint16_t>(c);
-        }
-        return t;
-    }();
-    for (unsigned char b : bytes)
-        crc = static_cast<std::uint16_t>(table[(crc ^ b) & 0xFF] ^ (crc >> 8));
-    return crc;
-}
-
 unsigned byteAt(const std::string& b, std::size_t at) {
     return static_cast<unsigned char>(b[at]);
 }
@@ -157,7 +141,7 @@ void fixAttributeLevel2(std::string& b, std::size_t pos, std::size_t headerLen) 
     auto crcWithout = [&](std::size_t at) {
         std::string copy(header);
         copy[at - pos] = copy[at - pos + 1] = '\0';
-        return crc16(copy);
+        return lzhCrc16(copy);
     };
     if (crcAt && crcWithout(*crcAt) != le16(b, *crcAt))
         return;
@@ -637,7 +621,7 @@ bool extractData(Reader& r, std::size_t archiveSize, const ScannedEntry& s, cons
             ok = false;
             break;
         }
-        crc = crc16(std::string_view(buf.data(), static_cast<std::size_t>(n)), crc);
+        crc = lzhCrc16(std::string_view(buf.data(), static_cast<std::size_t>(n)), crc);
         for (la_ssize_t done = 0; done < n;) {
             ssize_t w = ::write(fd, buf.data() + done, static_cast<std::size_t>(n - done));
             if (w < 0 && errno == EINTR)
@@ -906,6 +890,22 @@ bool extractArchives(const std::vector<fs::path>& archives, const fs::path& targ
 
 bool extractArchive(const fs::path& archive, const fs::path& target, const ExtractHooks& hooks) {
     return extractArchives({archive}, target, hooks);
+}
+
+std::uint16_t lzhCrc16(std::string_view bytes, std::uint16_t crc) {
+    static const std::array<std::uint16_t, 256> table = [] {
+        std::array<std::uint16_t, 256> t{};
+        for (unsigned i = 0; i < 256; ++i) {
+            unsigned c = i;
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) ? (c >> 1) ^ 0xA001u : c >> 1;
+            t[i] = static_cast<std::uint16_t>(c);
+        }
+        return t;
+    }();
+    for (unsigned char b : bytes)
+        crc = static_cast<std::uint16_t>(table[(crc ^ b) & 0xFF] ^ (crc >> 8));
+    return crc;
 }
 
 } // namespace velmar::data

@@ -28,6 +28,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace velmar::data {
@@ -89,5 +90,8 @@ bool extractArchive(const std::filesystem::path& archive, const std::filesystem:
 // name). A failure in any of them writes nothing.
 bool extractArchives(const std::vector<std::filesystem::path>& archives,
                      const std::filesystem::path& target, const ExtractHooks& hooks = {});
+
+// CRC-16 of LZH archives (polynomial 0xA001, reflected), over headers and data.
+std::uint16_t lzhCrc16(std::string_view bytes, std::uint16_t crc = 0);
 
 } // namespace velmar::data
