@@ -109,7 +109,7 @@ void printTable(std::ostream& out, const engine::Prediction& p) {
     using data::padLeft;
     using data::padRight;
     out << p.titleText1 << "\n" << p.titleText2 << "\n";
-    out << "展開: " << (p.patternText.empty() ? std::string("-") : p.patternText) << "\n";
+    out << "パターン: " << (p.patternText.empty() ? std::string("-") : p.patternText) << "\n";
     out << padLeft("馬", 3) << " " << padRight("馬名", 20) << padLeft("Rate", 6)
         << padLeft("R順位", 6) << padLeft("R", 4) << padLeft("オッズ", 8) << padLeft("O順位", 6)
         << padLeft("O", 4) << padLeft("QV", 5) << padLeft("印", 4) << "  脚質  距離\n";

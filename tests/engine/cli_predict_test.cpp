@@ -122,7 +122,7 @@ TEST(CliPredict, TablesAndErrors) {
     writeDay(home.path(), {example(), second});
     CliRun run = cli(home.path(), home.path(), "--race 0");
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("展開: 本命"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("パターン: 本命"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("馬連(ボックス) 計6点"), std::string::npos);
     run = cli(home.path(), home.path(), "--all");
     EXPECT_NE(run.status, 0);
