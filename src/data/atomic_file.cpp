@@ -9,6 +9,7 @@
 #include <fstream>
 #include <memory>
 #include <random>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -81,6 +82,53 @@ Result<std::string> readFile(const fs::path& path) {
     if (std::ferror(f.get()))
         return Error{"ファイルを読み込めません: " + path.string()};
     return data;
+}
+
+Result<MappedFile> MappedFile::open(const fs::path& path) {
+    const Error failed{"ファイルを読み込めません: " + path.string()};
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return failed;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return failed;
+    }
+    MappedFile m;
+    if (st.st_size > 0) {
+        void* p = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ,
+                         MAP_PRIVATE | MAP_POPULATE, fd, 0);
+        if (p == MAP_FAILED) {
+            ::close(fd);
+            return failed;
+        }
+        m.data_ = p;
+        m.size_ = static_cast<size_t>(st.st_size);
+    }
+    ::close(fd);
+    return m;
+}
+
+MappedFile::MappedFile(MappedFile&& other) noexcept : data_(other.data_), size_(other.size_) {
+    other.data_ = nullptr;
+    other.size_ = 0;
+}
+
+MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
+    if (this != &other) {
+        if (data_)
+            ::munmap(data_, size_);
+        data_ = other.data_;
+        size_ = other.size_;
+        other.data_ = nullptr;
+        other.size_ = 0;
+    }
+    return *this;
+}
+
+MappedFile::~MappedFile() {
+    if (data_)
+        ::munmap(data_, size_);
 }
 
 std::vector<std::string> splitLines(std::string_view c) {

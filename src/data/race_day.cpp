@@ -155,14 +155,14 @@ Result<bool> loadRaceDay(const RaceDayFiles& files, RaceDay& day) {
 namespace {
 
 // The content of a day file, none when it does not exist.
-Result<std::optional<std::string>> readDayFile(const std::filesystem::path& path) {
+Result<std::optional<MappedFile>> readDayFile(const std::filesystem::path& path) {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec))
-        return std::optional<std::string>{};
-    auto content = readFile(path);
+        return std::optional<MappedFile>{};
+    auto content = MappedFile::open(path);
     if (!content)
         return content.error();
-    return std::optional<std::string>{std::move(*content)};
+    return std::optional<MappedFile>{std::move(*content)};
 }
 
 } // namespace
@@ -175,7 +175,7 @@ Result<bool> loadRaceDay(const std::filesystem::path& home, RaceDay& day) {
     // The three race-day files are read only together: one missing leaves them
     // all as they were.
     const bool complete = exists(kRaceFileName) && exists(kEntryFileName) && exists(kHorseFileName);
-    std::optional<std::string> races, entries, horses;
+    std::optional<MappedFile> races, entries, horses;
     if (complete) {
         for (auto [name, target] :
              {std::pair{kRaceFileName, &races}, std::pair{kEntryFileName, &entries},
@@ -192,12 +192,12 @@ Result<bool> loadRaceDay(const std::filesystem::path& home, RaceDay& day) {
 
     RaceDayFiles files;
     if (races && entries && horses) {
-        files.races = *races;
-        files.entries = *entries;
-        files.horses = *horses;
+        files.races = races->bytes();
+        files.entries = entries->bytes();
+        files.horses = horses->bytes();
     }
     if (*odds)
-        files.odds = **odds;
+        files.odds = (*odds)->bytes();
     return loadRaceDay(files, day);
 }
 
