@@ -3,6 +3,7 @@
 // columns it is about.
 
 #include "data/sjis.h"
+#include "support/temp_dir.h"
 
 #include <filesystem>
 #include <fstream>
@@ -96,36 +97,5 @@ inline std::string crlfJoin(const std::vector<std::string>& lines) {
         out += l + "\r\n";
     return out;
 }
-
-// A fresh folder under the system temp folder, removed at the end.
-class TempDir {
-  public:
-    TempDir() {
-        std::random_device rd;
-        path_ = std::filesystem::temp_directory_path() /
-                ("velmar-data-" + std::to_string(rd()) + std::to_string(rd()));
-        std::filesystem::create_directories(path_);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-    void write(const std::string& name, std::string_view bytes) const {
-        std::ofstream f(path_ / name, std::ios::binary | std::ios::trunc);
-        f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
-    std::string read(const std::string& name) const {
-        std::ifstream f(path_ / name, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(f), {});
-    }
-    bool exists(const std::string& name) const { return std::filesystem::exists(path_ / name); }
-
-  private:
-    std::filesystem::path path_;
-};
 
 } // namespace velmar::testing

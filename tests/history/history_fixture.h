@@ -2,6 +2,8 @@
 // A private Velmar home per test, removed afterwards, and small helpers for
 // the Firebird tests.
 
+#include "support/temp_dir.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -12,25 +14,10 @@
 
 namespace velmar::testing {
 
-class TempHome {
+// A private Velmar home per test.
+class TempHome : public TempDir {
   public:
-    explicit TempHome(std::string_view name = "velmar-history") {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / (std::string(name) + "-XXXXXX")).string();
-        if (!mkdtemp(pattern.data()))
-            throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~TempHome() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempHome(const TempHome&) = delete;
-    TempHome& operator=(const TempHome&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-  private:
-    std::filesystem::path path_;
+    explicit TempHome(std::string_view name = "velmar-history") : TempDir(name) {}
 };
 
 inline void writeBytes(const std::filesystem::path& p, std::string_view bytes) {

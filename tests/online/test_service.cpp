@@ -15,22 +15,6 @@ namespace velmar::online::test {
 
 namespace fs = std::filesystem;
 
-TempDir::TempDir() {
-    std::string tmpl = (fs::temp_directory_path() / "velmar-online-XXXXXX").string();
-    if (!::mkdtemp(tmpl.data()))
-        throw std::runtime_error("mkdtemp failed");
-    path_ = tmpl;
-}
-
-TempDir::~TempDir() {
-    std::error_code ec;
-    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-    for (auto it = fs::recursive_directory_iterator(path_, ec);
-         !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
-        fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(path_, ec);
-}
-
 TestService::TestService() {
     std::string script = VELMAR_ONLINE_SERVER;
     int in[2], out[2];

@@ -2,6 +2,8 @@
 // The loopback HTTPS test service (server.py), started per test and stopped
 // with it: its certificates, ports and the wire it recorded.
 
+#include "support/temp_dir.h"
+
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
@@ -12,17 +14,7 @@
 namespace velmar::online::test {
 
 // A private temporary folder, removed at the end.
-class TempDir {
-  public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-  private:
-    std::filesystem::path path_;
-};
+using TempDir = velmar::testing::TempDir;
 
 class TestService {
   public:

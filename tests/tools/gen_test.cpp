@@ -2,6 +2,7 @@
 // program's readers cut them by the same tables. Reading every generated field
 // back through the readers checks both sides at once.
 
+#include "support/temp_dir.h"
 #include "tools/day_files.h"
 #include "tools/race_day_generator.h"
 
@@ -32,21 +33,7 @@ using namespace velmar::tools;
 
 namespace {
 
-class TempDir {
-  public:
-    TempDir() {
-        std::string templ = (fs::temp_directory_path() / "velmar-gen-XXXXXX").string();
-        path_ = mkdtemp(templ.data());
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    const fs::path& path() const { return path_; }
-
-  private:
-    fs::path path_;
-};
+using velmar::testing::TempDir;
 
 // The default day: 36 races, fields of 8 to 18, shared by the read-only tests.
 const RaceDay& defaultDay() {
