@@ -55,7 +55,8 @@ void TfrmQV::importArchive(const QString& path) {
         options.progressShown = true;
         history::HistoryStore* store =
             historyStore_ && historyStore_->connected() ? historyStore_.get() : nullptr;
-        auto created = history::createGapData(day, gapFile, 0, options, store, callbacks);
+        // No race to show again here: the import's next step shows race 0.
+        auto created = history::createGapData(day, gapFile, -1, options, store, callbacks);
         endDayRun();
         if (!created) {
             return created.error();

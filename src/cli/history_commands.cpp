@@ -58,7 +58,8 @@ Result<history::GapDataResult> runCreate(const fs::path& home, const fs::path& g
     history::HistoryStore store;
     if (Status s = store.connectHistory(location); !s)
         std::cerr << s.error().message << std::endl;
-    auto result = history::createGapData(day, gapFile, 0, predictOptionsFor(home), &store);
+    // The command line shows no race afterwards, so none is predicted again.
+    auto result = history::createGapData(day, gapFile, -1, predictOptionsFor(home), &store);
     if (store.connected())
         if (Status s = store.disconnectHistory(); !s)
             std::cerr << s.error().message << std::endl;
